@@ -1,0 +1,52 @@
+#include "conversion/byte_input.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "conversion/utf8_path.h"
+
+namespace kelvane {
+namespace {
+constexpr std::size_t kBufferSize = 1 << 16;
+}
+
+ByteInput::ByteInput(std::string bytes) : buffer_(bytes.begin(), bytes.end()) {}
+
+std::optional<ByteInput> ByteInput::OpenFile(const std::string& utf8Path, std::string* reason) {
+  const std::filesystem::path path = PathFromUtf8(utf8Path);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    *reason = std::make_error_code(std::errc::is_a_directory).message();
+    return std::nullopt;
+  }
+  ByteInput input;
+  errno = 0;
+  input.file_.open(path, std::ios::binary);
+  if (!input.file_.is_open()) {
+    *reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
+    return std::nullopt;
+  }
+  input.buffer_.reserve(kBufferSize);
+  return input;
+}
+
+bool ByteInput::Refill() {
+  if (!file_.is_open() || readFailed_) return false;
+  buffer_.resize(kBufferSize);
+  file_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+  const auto got = static_cast<std::size_t>(file_.gcount());
+  buffer_.resize(got);
+  pos_ = 0;
+  if (file_.bad()) readFailed_ = true;
+  return got > 0;
+}
+
+void ByteInput::Close() {
+  if (file_.is_open()) file_.close();
+  buffer_.clear();
+  pos_ = 0;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,25 @@
+#include "conversion/conversion_state.h"
+
+namespace kelvane {
+
+int BytesPerRow(int cellWidth) { return cellWidth <= 0 ? 0 : (cellWidth + 7) / 8; }
+
+int GlyphBytes(int cellWidth, int cellHeight) {
+  return cellHeight <= 0 ? 0 : BytesPerRow(cellWidth) * cellHeight;
+}
+
+GlyphRecord ConversionState::AppendGlyph(std::int32_t code) {
+  const std::size_t recordSize = 1 + static_cast<std::size_t>(glyphBytes());
+  codes.push_back(code);
+  glyphStore.resize(glyphStore.size() + recordSize, 0);
+  ++glyphCount;
+  return Glyph(codes.size() - 1);
+}
+
+GlyphRecord ConversionState::Glyph(std::size_t index) {
+  const std::size_t recordSize = 1 + static_cast<std::size_t>(glyphBytes());
+  std::uint8_t* record = glyphStore.data() + index * recordSize;
+  return GlyphRecord{record[0], std::span<std::uint8_t>(record + 1, recordSize - 1)};
+}
+
+}  // namespace kelvane

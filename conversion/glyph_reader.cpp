@@ -1,0 +1,123 @@
+#include <algorithm>
+#include <optional>
+
+#include "conversion/bdf_readers.h"
+#include "conversion/messages.h"
+#include "conversion/text_fields.h"
+
+namespace kelvane {
+namespace {
+
+bool StartsWith(std::string_view line, std::string_view keyword) {
+  return line.substr(0, keyword.size()) == keyword;
+}
+
+// Where a glyph's bitmap goes in the cell, from its BBX line.
+struct Placement {
+  std::int64_t top = 0;
+  std::int64_t left = 0;
+  std::int64_t width = 0;
+};
+
+// nullopt when the rows are to be copied to the top left of the cell as they
+// stand: the BBX is not four numbers, or it puts the glyph there anyway.
+std::optional<Placement> PlacementOf(std::string_view bbxLine, const FontBox& box) {
+  const auto fields = SplitFields(bbxLine.substr(4));
+  if (fields.size() < 4) return std::nullopt;
+  std::int64_t v[4];
+  for (int i = 0; i < 4; ++i) {
+    const auto n = ParseInt32(fields[i]);
+    if (!n) return std::nullopt;
+    v[i] = *n;
+  }
+  const std::int64_t w = v[0], h = v[1], x = v[2], y = v[3];
+  const Placement placement{
+      (static_cast<std::int64_t>(box.y) + box.height) - (y + h), x - box.x, w};
+  if (placement.top == 0 && placement.left == 0) return std::nullopt;
+  return placement;
+}
+
+std::uint8_t RowByte(std::string_view row, std::size_t k) {
+  return 2 * k < row.size() ? HexPairToByte(row.substr(2 * k, 2)) : 0;
+}
+
+void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
+             int bytesPerRow) {
+  const auto offset = static_cast<std::uint64_t>(rowIndex) * static_cast<std::uint64_t>(bytesPerRow);
+  if (offset + static_cast<std::uint64_t>(bytesPerRow) > bitmap.size()) return;  // the cell is full
+  for (int k = 0; k < bytesPerRow; ++k) {
+    bitmap[offset + static_cast<std::size_t>(k)] = RowByte(row, static_cast<std::size_t>(k));
+  }
+}
+
+void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
+              int bytesPerRow, const FontBox& box, const Placement& at) {
+  const std::int64_t cellRow = at.top + rowIndex;
+  if (cellRow < 0 || cellRow >= box.height) return;
+  const std::int64_t columnsGiven = static_cast<std::int64_t>((row.size() + 1) / 2) * 8;
+  const std::int64_t first = std::max<std::int64_t>(0, -at.left);
+  const std::int64_t end = std::min({at.width, box.width - at.left, columnsGiven});
+  std::uint8_t* const cellRowBytes = bitmap.data() + cellRow * bytesPerRow;
+  for (std::int64_t j = first; j < end; ++j) {
+    const std::uint8_t byte = RowByte(row, static_cast<std::size_t>(j / 8));
+    if ((byte & (0x80 >> (j % 8))) == 0) continue;
+    const std::int64_t column = at.left + j;
+    cellRowBytes[column / 8] |= static_cast<std::uint8_t>(0x80 >> (column % 8));
+  }
+}
+
+GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
+                            const FontBox& box, const std::optional<Placement>& placement) {
+  std::int64_t rowIndex = 0;
+  while (lines.Next()) {
+    const std::string_view row = lines.line();
+    if (StartsWith(row, "ENDCHAR")) return {true, {}};
+    if (placement) {
+      PlaceRow(row, rowIndex, glyph.bitmap, bytesPerRow, box, *placement);
+    } else {
+      CopyRow(row, rowIndex, glyph.bitmap, bytesPerRow);
+    }
+    ++rowIndex;
+  }
+  return {false, {}};
+}
+
+}  // namespace
+
+GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box) {
+  std::optional<Placement> placement;
+  while (lines.Next()) {
+    const std::string_view line = lines.line();
+    if (StartsWith(line, "DWIDTH ")) {
+      const auto advance = FirstNumber(line.substr(7));
+      if (!advance) return {false, InvalidNumberAt(lines.number(), line)};
+      if (*advance < 0 || *advance > 255) return {false, ValueOutOfRangeAt(lines.number(), line)};
+      glyph.advance = static_cast<std::uint8_t>(*advance);
+    } else if (StartsWith(line, "BITMAP")) {
+      return ReadBitmapRows(lines, glyph, bytesPerRow, box, placement);
+    } else if (StartsWith(line, "ENDCHAR")) {
+      return {true, {}};
+    } else if (StartsWith(line, "BBX ")) {
+      placement = PlacementOf(line, box);
+    }
+  }
+  return {false, {}};
+}
+
+std::uint8_t HexPairToByte(std::string_view pair) {
+  if (pair.empty()) return 0;
+  const int high = HexDigitValue(pair.substr(0, 1));
+  const int low = HexDigitValue(pair.substr(pair.size() - 1, 1));
+  return static_cast<std::uint8_t>(high * 16 + low);
+}
+
+std::int16_t HexDigitValue(std::string_view digit) {
+  if (digit.empty()) return 0;
+  const char c = digit.front();
+  if (c >= '0' && c <= '9') return static_cast<std::int16_t>(c - '0');
+  if (c >= 'A' && c <= 'F') return static_cast<std::int16_t>(c - 'A' + 10);
+  if (c >= 'a' && c <= 'f') return static_cast<std::int16_t>(c - 'a' + 10);
+  return 0;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running kelvane need.
+# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|all]
+set -euo pipefail
+
+build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
+  qt6-base-dev libgl-dev libcli11-dev fonts-ipafont-gothic)
+fuzz_pkgs=(clang libclang-rt-14-dev)
+screenshot_pkgs=(xvfb x11-apps imagemagick xauth)
+bench_pkgs=(xfonts-utils time)
+
+case "${1:-build}" in
+  build) wanted=("${build_pkgs[@]}") ;;
+  fuzz) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
+  screenshot) wanted=("${build_pkgs[@]}" "${screenshot_pkgs[@]}") ;;
+  bench) wanted=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
+  all) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}" "${screenshot_pkgs[@]}" "${bench_pkgs[@]}") ;;
+  *) echo "usage: $0 [build|fuzz|screenshot|bench|all]" >&2; exit 2 ;;
+esac
+
+missing=()
+for p in "${wanted[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  apt_get=(apt-get)
+elif command -v sudo >/dev/null 2>&1; then
+  apt_get=(sudo apt-get)
+else
+  echo "Missing packages; please run as root:" >&2
+  echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${apt_get[@]}" update -qq
+"${apt_get[@]}" install -y -qq --no-install-recommends "${missing[@]}"
