@@ -19,5 +19,9 @@ build:
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR)
 
+bench:
+	@scripts/install-deps.sh bench
+	bench/run.sh
+
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
