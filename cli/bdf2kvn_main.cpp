@@ -28,9 +28,10 @@ constexpr int kExitUsage = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Converts BDF bitmap fonts into KVN font files.\n"
-               "Each FILE.bdf is written as FILE.kvn beside it.",
-               "bdf2kvn"};
+  CLI::App app{
+      "Converts BDF bitmap fonts into KVN font files.\n"
+      "Each FILE.bdf is written as FILE.kvn beside it.",
+      "bdf2kvn"};
   std::string output;
   bool verbose = false;
   std::vector<std::string> files;

@@ -26,6 +26,10 @@ inline constexpr std::size_t kMaxLineLength = 4096;
 // CR, a lone LF and a NUL byte each end one line. Call only while !input.AtEnd().
 void ReadLine(ByteInput& input, LineReaderState& state, std::string& line);
 
+// The same, returning the line as a view that stays valid until the next read;
+// `scratch` holds it when it does not lie within the input's buffer.
+std::string_view ReadLineView(ByteInput& input, LineReaderState& state, std::string& scratch);
+
 // The lines of one BDF file, counted from 1.
 class BdfLines {
  public:
@@ -34,17 +38,19 @@ class BdfLines {
   // Reads the next line; false at the end of the input.
   bool Next() {
     if (input_.AtEnd()) return false;
-    ReadLine(input_, state_, line_);
+    line_ = ReadLineView(input_, state_, scratch_);
     ++number_;
     return true;
   }
-  const std::string& line() const { return line_; }
+  // The current line; valid until the next call of Next().
+  std::string_view line() const { return line_; }
   std::int64_t number() const { return number_; }
 
  private:
   ByteInput& input_;
   LineReaderState& state_;
-  std::string line_;
+  std::string scratch_;
+  std::string_view line_;
   std::int64_t number_ = 0;
 };
 

@@ -9,10 +9,10 @@
 
 namespace kelvane {
 namespace {
-constexpr std::size_t kBufferSize = 1 << 16;
+constexpr std::size_t kBufferSize = 1 << 18;
 }
 
-ByteInput::ByteInput(std::string bytes) : buffer_(bytes.begin(), bytes.end()) {}
+ByteInput::ByteInput(std::string bytes) : buffer_(bytes.begin(), bytes.end()), end_(buffer_.size()) {}
 
 std::optional<ByteInput> ByteInput::OpenFile(const std::string& utf8Path, std::string* reason) {
   const std::filesystem::path path = PathFromUtf8(utf8Path);
@@ -28,25 +28,24 @@ std::optional<ByteInput> ByteInput::OpenFile(const std::string& utf8Path, std::s
     *reason = errno != 0 ? std::strerror(errno) : "cannot be opened";
     return std::nullopt;
   }
-  input.buffer_.reserve(kBufferSize);
+  input.buffer_.resize(kBufferSize);
   return input;
 }
 
 bool ByteInput::Refill() {
   if (!file_.is_open() || readFailed_) return false;
-  buffer_.resize(kBufferSize);
   file_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
   const auto got = static_cast<std::size_t>(file_.gcount());
-  buffer_.resize(got);
   pos_ = 0;
+  end_ = got;
   if (file_.bad()) readFailed_ = true;
   return got > 0;
 }
 
 void ByteInput::Close() {
   if (file_.is_open()) file_.close();
-  buffer_.clear();
-  pos_ = 0;
+  buffer_ = {};
+  pos_ = end_ = 0;
 }
 
 }  // namespace kelvane

@@ -8,6 +8,12 @@ int GlyphBytes(int cellWidth, int cellHeight) {
   return cellHeight <= 0 ? 0 : BytesPerRow(cellWidth) * cellHeight;
 }
 
+void ConversionState::Reserve(std::int64_t glyphs) {
+  const auto count = static_cast<std::size_t>(glyphs);
+  codes.reserve(count);
+  glyphStore.reserve(count * (1 + static_cast<std::size_t>(glyphBytes())));
+}
+
 GlyphRecord ConversionState::AppendGlyph(std::int32_t code) {
   const std::size_t recordSize = 1 + static_cast<std::size_t>(glyphBytes());
   codes.push_back(code);

@@ -37,6 +37,8 @@ struct ConversionState {
   int bytesPerRow() const { return BytesPerRow(cellWidth); }
   int glyphBytes() const { return GlyphBytes(cellWidth, cellHeight); }
 
+  // Makes room for this many glyphs of the current cell size.
+  void Reserve(std::int64_t glyphs);
   // Appends a zero-filled glyph with the given code and returns its record.
   GlyphRecord AppendGlyph(std::int32_t code);
   GlyphRecord Glyph(std::size_t index);

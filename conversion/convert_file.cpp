@@ -64,8 +64,8 @@ void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderS
 }
 
 std::optional<ConversionSummary> ConvertFileTo(const std::string& inputPath,
-                                               const std::string& outputPath,
-                                               ConversionHost& host, LineReaderState& lineState) {
+                                               const std::string& outputPath, ConversionHost& host,
+                                               LineReaderState& lineState) {
   if (inputPath.empty()) return std::nullopt;
   host.SetBusy(true);
   auto result = Convert(inputPath, outputPath, lineState);

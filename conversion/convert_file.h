@@ -35,8 +35,8 @@ void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderS
 // The same with the output path given; returns what was written, or nullopt
 // when the path is empty or the font was refused through host.ShowError.
 std::optional<ConversionSummary> ConvertFileTo(const std::string& inputPath,
-                                               const std::string& outputPath,
-                                               ConversionHost& host, LineReaderState& lineState);
+                                               const std::string& outputPath, ConversionHost& host,
+                                               LineReaderState& lineState);
 
 // The input path with its extension replaced by ".kvn" (appended when it has
 // none). Both "/" and "\" separate directories.

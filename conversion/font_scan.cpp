@@ -41,6 +41,8 @@ class FontScanner {
         ReadCharset(line.substr(17));
       } else if (StartsWith(line, "DEFAULT_CHAR ")) {
         ReadDefaultChar(line.substr(13));
+      } else if (StartsWith(line, "CHARS ")) {
+        declaredGlyphs_ = FirstNumber(line.substr(6)).value_or(0);
       } else if (StartsWith(line, "ENCODING ")) {
         if (!CellIsUsable()) break;
         ReadEncodedGlyph(line.substr(9));
@@ -84,7 +86,8 @@ class FontScanner {
 
   void ReadCharset(std::string_view rest) {
     std::string name = QuotedValue(rest);
-    if (CharsetIdOf(name) == CHARSET_UNSUPPORTED) return Refuse(CharsetNotSupported(name));
+    charsetId_ = CharsetIdOf(name);
+    if (charsetId_ == CHARSET_UNSUPPORTED) return Refuse(CharsetNotSupported(name));
     state_.charsetName = std::move(name);
   }
 
@@ -107,7 +110,7 @@ class FontScanner {
     encodingLine_ = lines_.line();
     if (*value < 0) return SkipUnencodedGlyph();
 
-    const std::int32_t code = ConvertCode(state_.charsetName, *value);
+    const std::int32_t code = charsetId_ == CHARSET_JISX0208 ? JisToSjis(*value) : *value;
     if (code < 0 || code > kMaxCode || state_.glyphCount >= kMaxGlyphs) {
       return Refuse(ValueOutOfRangeAt(encodingLineNumber_, encodingLine_));
     }
@@ -118,6 +121,8 @@ class FontScanner {
     if (opensRange && code < state_.glyphCount) {
       return Refuse(CodeOrderAt(encodingLineNumber_, encodingLine_));
     }
+    if (state_.glyphCount == 0)
+      state_.Reserve(std::clamp<std::int64_t>(declaredGlyphs_, 0, kMaxGlyphs));
     FinishGlyph(ReadGlyph(lines_, state_.AppendGlyph(code), state_.bytesPerRow(), box_));
   }
 
@@ -136,7 +141,9 @@ class FontScanner {
   BdfLines& lines_;
   ConversionState state_;
   FontBox box_;
+  CharsetId charsetId_ = CHARSET_ISO8859;  // how codes are mapped; no registry keeps them
   std::int32_t rawDefaultCode_ = 0;
+  std::int64_t declaredGlyphs_ = 0;
   std::int64_t boxLineNumber_ = 0;
   std::string boxLine_;
   std::int64_t encodingLineNumber_ = 0;

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <optional>
 
 #include "conversion/bdf_readers.h"
@@ -7,6 +8,13 @@
 
 namespace kelvane {
 namespace {
+
+constexpr std::int16_t DigitOf(char c) {
+  if (c >= '0' && c <= '9') return static_cast<std::int16_t>(c - '0');
+  if (c >= 'A' && c <= 'F') return static_cast<std::int16_t>(c - 'A' + 10);
+  if (c >= 'a' && c <= 'f') return static_cast<std::int16_t>(c - 'a' + 10);
+  return 0;
+}
 
 bool StartsWith(std::string_view line, std::string_view keyword) {
   return line.substr(0, keyword.size()) == keyword;
@@ -31,23 +39,43 @@ std::optional<Placement> PlacementOf(std::string_view bbxLine, const FontBox& bo
     v[i] = *n;
   }
   const std::int64_t w = v[0], h = v[1], x = v[2], y = v[3];
-  const Placement placement{
-      (static_cast<std::int64_t>(box.y) + box.height) - (y + h), x - box.x, w};
+  const Placement placement{(static_cast<std::int64_t>(box.y) + box.height) - (y + h), x - box.x,
+                            w};
   if (placement.top == 0 && placement.left == 0) return std::nullopt;
   return placement;
 }
 
+constexpr std::array<std::uint8_t, 256> kHexDigitValues = [] {
+  std::array<std::uint8_t, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[c] = static_cast<std::uint8_t>(DigitOf(static_cast<char>(c)));
+  }
+  return table;
+}();
+
+std::uint8_t DigitValue(char c) { return kHexDigitValues[static_cast<unsigned char>(c)]; }
+
+// The k-th byte of a hex row, as HexPairToByte gives it for the k-th pair.
 std::uint8_t RowByte(std::string_view row, std::size_t k) {
-  return 2 * k < row.size() ? HexPairToByte(row.substr(2 * k, 2)) : 0;
+  const std::size_t first = 2 * k;
+  if (first + 1 < row.size())
+    return static_cast<std::uint8_t>(DigitValue(row[first]) * 16 + DigitValue(row[first + 1]));
+  if (first < row.size()) return static_cast<std::uint8_t>(DigitValue(row[first]) * 17);
+  return 0;
 }
 
 void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
              int bytesPerRow) {
-  const auto offset = static_cast<std::uint64_t>(rowIndex) * static_cast<std::uint64_t>(bytesPerRow);
+  const auto offset =
+      static_cast<std::uint64_t>(rowIndex) * static_cast<std::uint64_t>(bytesPerRow);
   if (offset + static_cast<std::uint64_t>(bytesPerRow) > bitmap.size()) return;  // the cell is full
-  for (int k = 0; k < bytesPerRow; ++k) {
-    bitmap[offset + static_cast<std::size_t>(k)] = RowByte(row, static_cast<std::size_t>(k));
+  std::uint8_t* const out = bitmap.data() + offset;
+  const auto whole = std::min<std::size_t>(static_cast<std::size_t>(bytesPerRow), row.size() / 2);
+  const char* digits = row.data();
+  for (std::size_t k = 0; k < whole; ++k, digits += 2) {
+    out[k] = static_cast<std::uint8_t>(DigitValue(digits[0]) * 16 + DigitValue(digits[1]));
   }
+  for (auto k = whole; k < static_cast<std::size_t>(bytesPerRow); ++k) out[k] = RowByte(row, k);
 }
 
 void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
@@ -66,8 +94,8 @@ void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_
   }
 }
 
-GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
-                            const FontBox& box, const std::optional<Placement>& placement) {
+GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box,
+                            const std::optional<Placement>& placement) {
   std::int64_t rowIndex = 0;
   while (lines.Next()) {
     const std::string_view row = lines.line();
@@ -106,18 +134,11 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, cons
 
 std::uint8_t HexPairToByte(std::string_view pair) {
   if (pair.empty()) return 0;
-  const int high = HexDigitValue(pair.substr(0, 1));
-  const int low = HexDigitValue(pair.substr(pair.size() - 1, 1));
-  return static_cast<std::uint8_t>(high * 16 + low);
+  return static_cast<std::uint8_t>(DigitOf(pair.front()) * 16 + DigitOf(pair.back()));
 }
 
 std::int16_t HexDigitValue(std::string_view digit) {
-  if (digit.empty()) return 0;
-  const char c = digit.front();
-  if (c >= '0' && c <= '9') return static_cast<std::int16_t>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<std::int16_t>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<std::int16_t>(c - 'a' + 10);
-  return 0;
+  return digit.empty() ? 0 : DigitOf(digit.front());
 }
 
 }  // namespace kelvane

@@ -6,8 +6,7 @@ namespace {
 constexpr std::size_t kExcerptLength = 80;
 
 std::string AtLine(std::string_view what, std::int64_t lineNumber, std::string_view line) {
-  return std::string(what) + " at line " + std::to_string(lineNumber) + "! [" + Excerpt(line) +
-         "]";
+  return std::string(what) + " at line " + std::to_string(lineNumber) + "! [" + Excerpt(line) + "]";
 }
 
 std::string WithReason(std::string text, std::string_view reason) {

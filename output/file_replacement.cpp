@@ -1,6 +1,7 @@
 #include "output/file_replacement.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -61,8 +62,11 @@ fs::path TemporaryPathBeside(const fs::path& target) {
   const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
   for (;;) {
     char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    fs::path candidate = dir / ("." + Utf8FromPath(target.filename()) + suffix + ".tmp");
+    std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+    fs::path name(".");
+    name += target.filename();
+    name += suffix;
+    const fs::path candidate = dir / name;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate;
   }
@@ -74,7 +78,8 @@ std::optional<std::string> WritePieces(const fs::path& path,
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out.is_open()) return ErrnoText(errno, "cannot be created");
   for (const auto& piece : pieces) {
-    out.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+    out.write(reinterpret_cast<const char*>(piece.data()),
+              static_cast<std::streamsize>(piece.size()));
     if (!out) return ErrnoText(errno, "write failed");
   }
   out.flush();

@@ -51,12 +51,12 @@ std::array<std::uint8_t, 2> SplitWord(std::int64_t value) {
 
 std::optional<std::string> WriteFontFile(const std::string& outputPath,
                                          const ConversionState& state, const RangeTable& ranges) {
-  const FontHeader header{state.glyphCount,      static_cast<std::int64_t>(ranges.ranges.size()),
-                          ranges.defaultIndex,   state.cellWidth,
-                          state.cellHeight,      state.glyphBytes()};
+  const FontHeader header{state.glyphCount,    static_cast<std::int64_t>(ranges.ranges.size()),
+                          ranges.defaultIndex, state.cellWidth,
+                          state.cellHeight,    state.glyphBytes()};
   const auto front = EncodeFront(header, ranges.ranges);
-  const std::size_t recordsSize =
-      static_cast<std::size_t>(state.glyphCount) * (1 + static_cast<std::size_t>(state.glyphBytes()));
+  const std::size_t recordsSize = static_cast<std::size_t>(state.glyphCount) *
+                                  (1 + static_cast<std::size_t>(state.glyphBytes()));
   if (!front || state.glyphStore.size() != recordsSize) {
     return std::string("a value does not fit the file format");
   }
