@@ -12,7 +12,8 @@ namespace {
 constexpr std::size_t kBufferSize = 1 << 18;
 }
 
-ByteInput::ByteInput(std::string bytes) : buffer_(bytes.begin(), bytes.end()), end_(buffer_.size()) {}
+ByteInput::ByteInput(std::string bytes)
+    : buffer_(bytes.begin(), bytes.end()), end_(buffer_.size()) {}
 
 std::optional<ByteInput> ByteInput::OpenFile(const std::string& utf8Path, std::string* reason) {
   const std::filesystem::path path = PathFromUtf8(utf8Path);

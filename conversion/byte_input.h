@@ -27,9 +27,7 @@ class ByteInput {
 
   // The bytes buffered and not yet consumed; not empty when !AtEnd(). They stay
   // valid until the next call of AtEnd().
-  std::string_view Buffered() const {
-    return std::string_view(buffer_.data() + pos_, end_ - pos_);
-  }
+  std::string_view Buffered() const { return std::string_view(buffer_.data() + pos_, end_ - pos_); }
   void Consume(std::size_t count) { pos_ += count; }
 
   bool ReadFailed() const { return readFailed_; }

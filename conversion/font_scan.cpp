@@ -63,10 +63,10 @@ class FontScanner {
   void Refuse(std::string text) { refusal_ = std::move(text); }
 
   void ReadBoundingBox(std::string_view rest) {
-    const auto fields = SplitFields(rest);
+    std::string_view fields[4];
+    const std::size_t given = SplitFields(rest, fields);
     FontBox box;
     std::int32_t* const targets[] = {&box.width, &box.height, &box.x, &box.y};
-    const std::size_t given = std::min<std::size_t>(fields.size(), 4);
     if (given < 2) return Refuse(InvalidNumberAt(lines_.number(), lines_.line()));
     for (std::size_t i = 0; i < given; ++i) {
       const auto value = ParseInt32(fields[i]);

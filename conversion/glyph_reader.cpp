@@ -30,8 +30,8 @@ struct Placement {
 // nullopt when the rows are to be copied to the top left of the cell as they
 // stand: the BBX is not four numbers, or it puts the glyph there anyway.
 std::optional<Placement> PlacementOf(std::string_view bbxLine, const FontBox& box) {
-  const auto fields = SplitFields(bbxLine.substr(4));
-  if (fields.size() < 4) return std::nullopt;
+  std::string_view fields[4];
+  if (SplitFields(bbxLine.substr(4), fields) < 4) return std::nullopt;
   std::int64_t v[4];
   for (int i = 0; i < 4; ++i) {
     const auto n = ParseInt32(fields[i]);

@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include "conversion/bdf_readers.h"
 
@@ -12,10 +15,23 @@ constexpr std::array<bool, 256> kIsTerminator = [] {
   return table;
 }();
 
+// The first terminator in [p, end), or end. Eight bytes at a time while none
+// of them can be one (no byte below 0x0E).
+const char* FindTerminator(const char* p, const char* end) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  while (end - p >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    if (((word - kOnes * 0x0E) & ~word & (kOnes * 0x80)) != 0) break;
+    p += 8;
+  }
+  while (p < end && !kIsTerminator[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
+
 std::size_t LengthBeforeTerminator(std::string_view bytes) {
-  std::size_t i = 0;
-  while (i < bytes.size() && !kIsTerminator[static_cast<unsigned char>(bytes[i])]) ++i;
-  return i;
+  return static_cast<std::size_t>(FindTerminator(bytes.data(), bytes.data() + bytes.size()) -
+                                  bytes.data());
 }
 
 // Handles a terminator byte; false when it only completed a CR LF or LF CR
@@ -40,11 +56,36 @@ bool EndsLine(unsigned char c, LineReaderState& state) {
   return true;
 }
 
+// A line lying wholly in the buffer, terminator included, taken in one step;
+// nullopt (with nothing consumed) when the line reaches past the buffer.
+std::optional<std::string_view> ReadBufferedLine(ByteInput& input, LineReaderState& state) {
+  const std::string_view bytes = input.Buffered();
+  const char* const begin = bytes.data();
+  const char* const end = begin + bytes.size();
+  const char* start = begin;
+  LineReaderState next = state;
+  if (start < end && ((next.afterCR && *start == '\n') || (next.afterLF && *start == '\r'))) {
+    next = {};  // completes a CR LF or LF CR pair
+    ++start;
+  }
+  const char* const stop = FindTerminator(start, end);
+  if (stop == end) return std::nullopt;
+  if (stop != start) next = {};
+  EndsLine(static_cast<unsigned char>(*stop), next);
+  state = next;
+  input.Consume(static_cast<std::size_t>(stop + 1 - begin));
+  return std::string_view(
+      start, std::min<std::size_t>(static_cast<std::size_t>(stop - start), kMaxLineLength));
+}
+
 }  // namespace
 
 // Works on whole runs of ordinary bytes in the input's buffer; a line that lies
 // within the buffer is returned without being copied.
 std::string_view ReadLineView(ByteInput& input, LineReaderState& state, std::string& scratch) {
+  if (!input.AtEnd()) {
+    if (const auto line = ReadBufferedLine(input, state)) return *line;
+  }
   std::string_view inBuffer;
   bool inScratch = false;
   while (!input.AtEnd()) {

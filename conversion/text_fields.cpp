@@ -4,16 +4,16 @@ namespace kelvane {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::vector<std::string_view> SplitFields(std::string_view text) {
-  std::vector<std::string_view> fields;
+std::size_t SplitFields(std::string_view text, std::span<std::string_view> fields) {
+  std::size_t count = 0;
   std::size_t i = 0;
-  while (i < text.size()) {
+  while (i < text.size() && count < fields.size()) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     const std::size_t start = i;
     while (i < text.size() && !IsBlank(text[i])) ++i;
-    if (i > start) fields.push_back(text.substr(start, i - start));
+    if (i > start) fields[count++] = text.substr(start, i - start);
   }
-  return fields;
+  return count;
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view field) {

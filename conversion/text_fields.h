@@ -1,18 +1,20 @@
 // Splitting a BDF line's values into fields and reading decimal numbers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace kelvane {
 
 // A blank is a space or a tab.
 bool IsBlank(char c);
 
-// The fields of `text`, separated by runs of blanks.
-std::vector<std::string_view> SplitFields(std::string_view text);
+// Fills `fields` with the first fields of `text`, separated by runs of blanks;
+// returns how many it filled.
+std::size_t SplitFields(std::string_view text, std::span<std::string_view> fields);
 
 // An optional "-" and one or more decimal digits whose value fits 32 bits.
 std::optional<std::int32_t> ParseInt32(std::string_view field);
