@@ -20,27 +20,41 @@ bool StartsWith(std::string_view line, std::string_view keyword) {
   return line.substr(0, keyword.size()) == keyword;
 }
 
-// Where a glyph's bitmap goes in the cell, from its BBX line.
+// A glyph's BBX: the size of its bitmap and the offset of its lower left corner.
+struct GlyphBox {
+  std::int64_t width = 0;
+  std::int64_t height = 0;
+  std::int64_t x = 0;
+  std::int64_t y = 0;
+};
+
+// Where a glyph's bitmap goes in the cell.
 struct Placement {
   std::int64_t top = 0;
   std::int64_t left = 0;
   std::int64_t width = 0;
 };
 
-// nullopt when the rows are to be copied to the top left of the cell as they
-// stand: the BBX is not four numbers, or it puts the glyph there anyway.
-std::optional<Placement> PlacementOf(std::string_view bbxLine, const FontBox& box) {
+// nullopt unless the text after "BBX" begins with four numbers.
+std::optional<GlyphBox> ParseGlyphBox(std::string_view bbxLine) {
   std::string_view fields[4];
   if (SplitFields(bbxLine.substr(4), fields) < 4) return std::nullopt;
-  std::int64_t v[4];
+  std::int64_t values[4];
   for (int i = 0; i < 4; ++i) {
-    const auto n = ParseInt32(fields[i]);
-    if (!n) return std::nullopt;
-    v[i] = *n;
+    const auto value = ParseInt32(fields[i]);
+    if (!value) return std::nullopt;
+    values[i] = *value;
   }
-  const std::int64_t w = v[0], h = v[1], x = v[2], y = v[3];
-  const Placement placement{(static_cast<std::int64_t>(box.y) + box.height) - (y + h), x - box.x,
-                            w};
+  return GlyphBox{values[0], values[1], values[2], values[3]};
+}
+
+// nullopt when the rows are to be copied to the top left of the cell as they
+// stand: the glyph has no usable BBX, or its BBX puts it there anyway.
+std::optional<Placement> PlacementOf(const std::optional<GlyphBox>& glyphBox, const FontBox& box) {
+  if (!glyphBox) return std::nullopt;
+  const Placement placement{
+      (static_cast<std::int64_t>(box.y) + box.height) - (glyphBox->y + glyphBox->height),
+      glyphBox->x - box.x, glyphBox->width};
   if (placement.top == 0 && placement.left == 0) return std::nullopt;
   return placement;
 }
@@ -113,7 +127,7 @@ GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
 }  // namespace
 
 GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box) {
-  std::optional<Placement> placement;
+  std::optional<GlyphBox> glyphBox;
   while (lines.Next()) {
     const std::string_view line = lines.line();
     if (StartsWith(line, "DWIDTH ")) {
@@ -122,11 +136,12 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, cons
       if (*advance < 0 || *advance > 255) return {false, ValueOutOfRangeAt(lines.number(), line)};
       glyph.advance = static_cast<std::uint8_t>(*advance);
     } else if (StartsWith(line, "BITMAP")) {
-      return ReadBitmapRows(lines, glyph, bytesPerRow, box, placement);
+      return ReadBitmapRows(lines, glyph, bytesPerRow, box, PlacementOf(glyphBox, box));
     } else if (StartsWith(line, "ENDCHAR")) {
       return {true, {}};
     } else if (StartsWith(line, "BBX ")) {
-      placement = PlacementOf(line, box);
+      // A BBX line that is not four numbers is ignored.
+      if (auto parsed = ParseGlyphBox(line)) glyphBox = parsed;
     }
   }
   return {false, {}};

@@ -171,6 +171,9 @@ TEST(ReadGlyph, PlacesATightGlyphByItsBoundingBox) {
       {"BBX beyond 32 bits", "BBX 4 4 2 99999999999\nBITMAP\nFF\nENDCHAR\n",
        Cell16({{0, {0xFF, 0x00}}})},
       {"BBX far away", "BBX 4 4 2147483647 -2147483648\nBITMAP\nFF\nENDCHAR\n", Cell16({})},
+      // A malformed BBX line is ignored: the earlier one still places the glyph.
+      {"malformed BBX after a good one", "BBX 4 4 2 0\nBBX 4 x 0 0\nBITMAP\nF0\nENDCHAR\n",
+       Cell16({{10, {0x3C, 0}}})},
   };
   for (const auto& c : cases) {
     const GlyphRead read = ReadOne(c.lines, 16, 16, 0, -2);
