@@ -54,8 +54,8 @@ class BdfLines {
   std::int64_t number_ = 0;
 };
 
-// The font's FONTBOUNDINGBOX: cell size and the offset of its lower left corner.
-struct FontBox {
+// A FONTBOUNDINGBOX or BBX: a size and the offset of the lower left corner.
+struct BoundingBox {
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t x = 0;
@@ -70,7 +70,7 @@ struct GlyphOutcome {
 // Reads one glyph's lines after its ENCODING line, up to and including ENDCHAR:
 // the advance from DWIDTH and the bitmap rows after BITMAP, placed in the cell
 // by the glyph's BBX.
-GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box);
+GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const BoundingBox& box);
 
 // The byte two hex digits spell; a single digit stands for both, none gives 0.
 std::uint8_t HexPairToByte(std::string_view pair);

@@ -65,7 +65,7 @@ class FontScanner {
   void ReadBoundingBox(std::string_view rest) {
     std::string_view fields[4];
     const std::size_t given = SplitFields(rest, fields);
-    FontBox box;
+    BoundingBox box;
     std::int32_t* const targets[] = {&box.width, &box.height, &box.x, &box.y};
     if (given < 2) return Refuse(InvalidNumberAt(lines_.number(), lines_.line()));
     for (std::size_t i = 0; i < given; ++i) {
@@ -140,7 +140,7 @@ class FontScanner {
 
   BdfLines& lines_;
   ConversionState state_;
-  FontBox box_;
+  BoundingBox box_;
   CharsetId charsetId_ = CHARSET_ISO8859;  // how codes are mapped; no registry keeps them
   std::int32_t rawDefaultCode_ = 0;
   std::int64_t declaredGlyphs_ = 0;

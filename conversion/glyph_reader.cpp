@@ -20,14 +20,6 @@ bool StartsWith(std::string_view line, std::string_view keyword) {
   return line.substr(0, keyword.size()) == keyword;
 }
 
-// A glyph's BBX: the size of its bitmap and the offset of its lower left corner.
-struct GlyphBox {
-  std::int64_t width = 0;
-  std::int64_t height = 0;
-  std::int64_t x = 0;
-  std::int64_t y = 0;
-};
-
 // Where a glyph's bitmap goes in the cell.
 struct Placement {
   std::int64_t top = 0;
@@ -36,25 +28,26 @@ struct Placement {
 };
 
 // nullopt unless the text after "BBX" begins with four numbers.
-std::optional<GlyphBox> ParseGlyphBox(std::string_view bbxLine) {
+std::optional<BoundingBox> ParseGlyphBox(std::string_view bbxLine) {
   std::string_view fields[4];
   if (SplitFields(bbxLine.substr(4), fields) < 4) return std::nullopt;
-  std::int64_t values[4];
+  std::int32_t values[4];
   for (int i = 0; i < 4; ++i) {
     const auto value = ParseInt32(fields[i]);
     if (!value) return std::nullopt;
     values[i] = *value;
   }
-  return GlyphBox{values[0], values[1], values[2], values[3]};
+  return BoundingBox{values[0], values[1], values[2], values[3]};
 }
 
 // nullopt when the rows are to be copied to the top left of the cell as they
 // stand: the glyph has no usable BBX, or its BBX puts it there anyway.
-std::optional<Placement> PlacementOf(const std::optional<GlyphBox>& glyphBox, const FontBox& box) {
+std::optional<Placement> PlacementOf(const std::optional<BoundingBox>& glyphBox,
+                                     const BoundingBox& box) {
   if (!glyphBox) return std::nullopt;
   const Placement placement{
-      (static_cast<std::int64_t>(box.y) + box.height) - (glyphBox->y + glyphBox->height),
-      glyphBox->x - box.x, glyphBox->width};
+      (std::int64_t{box.y} + box.height) - (std::int64_t{glyphBox->y} + glyphBox->height),
+      std::int64_t{glyphBox->x} - box.x, glyphBox->width};
   if (placement.top == 0 && placement.left == 0) return std::nullopt;
   return placement;
 }
@@ -93,7 +86,7 @@ void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t
 }
 
 void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
-              int bytesPerRow, const FontBox& box, const Placement& at) {
+              int bytesPerRow, const BoundingBox& box, const Placement& at) {
   const std::int64_t cellRow = at.top + rowIndex;
   if (cellRow < 0 || cellRow >= box.height) return;
   const std::int64_t columnsGiven = static_cast<std::int64_t>((row.size() + 1) / 2) * 8;
@@ -108,8 +101,8 @@ void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_
   }
 }
 
-GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box,
-                            const std::optional<Placement>& placement) {
+GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
+                            const BoundingBox& box, const std::optional<Placement>& placement) {
   std::int64_t rowIndex = 0;
   while (lines.Next()) {
     const std::string_view row = lines.line();
@@ -126,8 +119,9 @@ GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
 
 }  // namespace
 
-GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow, const FontBox& box) {
-  std::optional<GlyphBox> glyphBox;
+GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
+                       const BoundingBox& box) {
+  std::optional<BoundingBox> glyphBox;
   while (lines.Next()) {
     const std::string_view line = lines.line();
     if (StartsWith(line, "DWIDTH ")) {

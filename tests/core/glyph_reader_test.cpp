@@ -46,7 +46,7 @@ GlyphRead ReadOne(std::string text, int cellWidth, int cellHeight, int boxX = 0,
   GlyphRead read;
   read.bitmap.assign(static_cast<std::size_t>(bytesPerRow * cellHeight), 0);
   read.outcome = ReadGlyph(lines, GlyphRecord{read.advance, read.bitmap}, bytesPerRow,
-                           FontBox{cellWidth, cellHeight, boxX, boxY});
+                           BoundingBox{cellWidth, cellHeight, boxX, boxY});
   read.nextLine = lines.Next() ? lines.line() : "<end>";
   return read;
 }
