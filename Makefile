@@ -3,6 +3,10 @@ BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 CMAKE_FLAGS ?=
+JOBS ?= 2
+FUZZ_SECONDS ?= 60
+ASAN_OPTIONS ?= halt_on_error=1:detect_leaks=1
+UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
 .PHONY: run test deps build check fuzz-smoke bench screenshot clean
 
@@ -22,6 +26,26 @@ build:
 bench:
 	@scripts/install-deps.sh bench
 	bench/run.sh
+
+# The core, bdf2kvn and every non-window test under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any finding stops the test that made it.
+check: deps
+	cmake -S . -B $(SAN_DIR) -G Ninja -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_UI=OFF $(CMAKE_FLAGS)
+	cmake --build $(SAN_DIR) --parallel $(JOBS)
+	ASAN_OPTIONS=$(ASAN_OPTIONS) UBSAN_OPTIONS=$(UBSAN_OPTIONS) \
+	  ctest --test-dir $(SAN_DIR) --output-on-failure --parallel $(JOBS)
+
+# A bounded fuzz run from the seed corpus (fuzz/README.md tells how to run it for hours).
+fuzz-smoke:
+	@scripts/install-deps.sh fuzz
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DKELVANE_FUZZ=ON \
+	  -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target bdf_fuzzer
+	rm -rf $(FUZZ_DIR)/smoke-corpus && cp -r fuzz/corpus $(FUZZ_DIR)/smoke-corpus
+	cp examples/*.bdf $(FUZZ_DIR)/smoke-corpus/
+	$(FUZZ_DIR)/fuzz/bdf_fuzzer -seed=1 -max_total_time=$(FUZZ_SECONDS) -max_len=16384 \
+	  -dict=fuzz/bdf.dict -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ \
+	  $(FUZZ_DIR)/smoke-corpus
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
