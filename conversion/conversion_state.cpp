@@ -2,9 +2,11 @@
 
 namespace kelvane {
 
-int BytesPerRow(int cellWidth) { return cellWidth <= 0 ? 0 : (cellWidth + 7) / 8; }
+std::int64_t BytesPerRow(std::int64_t cellWidth) {
+  return cellWidth <= 0 ? 0 : (cellWidth + 7) / 8;
+}
 
-int GlyphBytes(int cellWidth, int cellHeight) {
+std::int64_t GlyphBytes(std::int64_t cellWidth, std::int64_t cellHeight) {
   return cellHeight <= 0 ? 0 : BytesPerRow(cellWidth) * cellHeight;
 }
 

@@ -18,9 +18,9 @@ struct GlyphRecord {
 };
 
 // Bytes per bitmap row: the ceiling of cellWidth / 8 (0 for widths of 0 or below).
-int BytesPerRow(int cellWidth);
+std::int64_t BytesPerRow(std::int64_t cellWidth);
 // Bytes per glyph bitmap: BytesPerRow(cellWidth) * cellHeight (0 for heights of 0 or below).
-int GlyphBytes(int cellWidth, int cellHeight);
+std::int64_t GlyphBytes(std::int64_t cellWidth, std::int64_t cellHeight);
 
 struct ConversionState {
   std::int32_t cellWidth = 0;
@@ -34,8 +34,9 @@ struct ConversionState {
   // bitmap. This is exactly the glyph section of the output file.
   std::vector<std::uint8_t> glyphStore;
 
-  int bytesPerRow() const { return BytesPerRow(cellWidth); }
-  int glyphBytes() const { return GlyphBytes(cellWidth, cellHeight); }
+  // Meaningful for cell sizes the file format can hold (up to 255).
+  int bytesPerRow() const { return static_cast<int>(BytesPerRow(cellWidth)); }
+  std::int64_t glyphBytes() const { return GlyphBytes(cellWidth, cellHeight); }
 
   // Makes room for this many glyphs of the current cell size.
   void Reserve(std::int64_t glyphs);
