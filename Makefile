@@ -27,6 +27,9 @@ bench:
 	@scripts/install-deps.sh bench
 	bench/run.sh
 
+screenshot: deps build
+	BUILD_DIR=$(BUILD_DIR) scripts/screenshot-window.sh
+
 # The core, bdf2kvn and every non-window test under AddressSanitizer and
 # UndefinedBehaviorSanitizer; any finding stops the test that made it.
 check: deps
