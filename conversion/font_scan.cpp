@@ -14,10 +14,6 @@ constexpr std::int32_t kMaxCellValue = 255;
 constexpr std::int32_t kMaxCode = 65535;
 constexpr std::int32_t kMaxGlyphs = 65535;
 
-bool StartsWith(std::string_view line, std::string_view keyword) {
-  return line.substr(0, keyword.size()) == keyword;
-}
-
 // The value between the first two double quotes; without quotes the whole
 // text, and with one quote the text after it.
 std::string QuotedValue(std::string_view text) {
@@ -35,15 +31,15 @@ class FontScanner {
   ScanOutcome Run() {
     while (refusal_.empty() && lines_.Next()) {
       const std::string_view line = lines_.line();
-      if (StartsWith(line, "FONTBOUNDINGBOX ")) {
+      if (line.starts_with("FONTBOUNDINGBOX ")) {
         ReadBoundingBox(line.substr(16));
-      } else if (StartsWith(line, "CHARSET_REGISTRY ")) {
+      } else if (line.starts_with("CHARSET_REGISTRY ")) {
         ReadCharset(line.substr(17));
-      } else if (StartsWith(line, "DEFAULT_CHAR ")) {
+      } else if (line.starts_with("DEFAULT_CHAR ")) {
         ReadDefaultChar(line.substr(13));
-      } else if (StartsWith(line, "CHARS ")) {
+      } else if (line.starts_with("CHARS ")) {
         declaredGlyphs_ = FirstNumber(line.substr(6)).value_or(0);
-      } else if (StartsWith(line, "ENCODING ")) {
+      } else if (line.starts_with("ENCODING ")) {
         if (!CellIsUsable()) break;
         ReadEncodedGlyph(line.substr(9));
       }

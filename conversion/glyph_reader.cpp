@@ -16,10 +16,6 @@ constexpr std::int16_t DigitOf(char c) {
   return 0;
 }
 
-bool StartsWith(std::string_view line, std::string_view keyword) {
-  return line.substr(0, keyword.size()) == keyword;
-}
-
 // Where a glyph's bitmap goes in the cell.
 struct Placement {
   std::int64_t top = 0;
@@ -106,7 +102,7 @@ GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
   std::int64_t rowIndex = 0;
   while (lines.Next()) {
     const std::string_view row = lines.line();
-    if (StartsWith(row, "ENDCHAR")) return {true, {}};
+    if (row.starts_with("ENDCHAR")) return {true, {}};
     if (placement) {
       PlaceRow(row, rowIndex, glyph.bitmap, bytesPerRow, box, *placement);
     } else {
@@ -124,16 +120,16 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
   std::optional<BoundingBox> glyphBox;
   while (lines.Next()) {
     const std::string_view line = lines.line();
-    if (StartsWith(line, "DWIDTH ")) {
+    if (line.starts_with("DWIDTH ")) {
       const auto advance = FirstNumber(line.substr(7));
       if (!advance) return {false, InvalidNumberAt(lines.number(), line)};
       if (*advance < 0 || *advance > 255) return {false, ValueOutOfRangeAt(lines.number(), line)};
       glyph.advance = static_cast<std::uint8_t>(*advance);
-    } else if (StartsWith(line, "BITMAP")) {
+    } else if (line.starts_with("BITMAP")) {
       return ReadBitmapRows(lines, glyph, bytesPerRow, box, PlacementOf(glyphBox, box));
-    } else if (StartsWith(line, "ENDCHAR")) {
+    } else if (line.starts_with("ENDCHAR")) {
       return {true, {}};
-    } else if (StartsWith(line, "BBX ")) {
+    } else if (line.starts_with("BBX ")) {
       // A BBX line that is not four numbers is ignored.
       if (auto parsed = ParseGlyphBox(line)) glyphBox = parsed;
     }
