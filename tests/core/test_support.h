@@ -1,128 +1,116 @@
-// Helpers shared by the core tests: temporary directories, file bytes, a host
-// that records what a conversion told it, and the expected bytes of a KVN file.
+// Shared by the core and command tests: scratch directories, file bytes, a
+// record of a directory tree, a host that records what it was told, and the
+// bytes of a KVN file.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
-#include <set>
+#include <map>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "conversion/convert_file.h"
 
-namespace kelvane::testutil {
+namespace kelvane::test {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 // A fresh directory, removed with everything in it when the object goes.
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "kelvane-core-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    std::string pattern = (fs::temp_directory_path() / "kelvane-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   ~TempDir() {
     std::error_code ec;
-    if (!path_.empty()) {
-      fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-      fs::remove_all(path_, ec);
-    }
+    fs::remove_all(path_, ec);
   }
-
   const fs::path& path() const { return path_; }
-  // The UTF-8 path of `name` inside the directory.
-  std::string operator/(const std::string& name) const {
-    return (path_ / fs::path(std::u8string(name.begin(), name.end()))).string();
-  }
-  // The names of the entries in the directory.
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
  private:
   fs::path path_;
 };
 
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// The file's bytes, or nullopt when it cannot be read.
-inline std::optional<Bytes> ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// True when this process holds a descriptor open on the file at `path`.
-inline bool ProcessHasOpen(const fs::path& path) {
-  std::error_code ec;
-  const fs::path target = fs::canonical(path, ec);
-  if (ec) return false;
-  for (const auto& entry : fs::directory_iterator("/proc/self/fd", ec)) {
-    std::error_code linkError;
-    const fs::path opened = fs::read_symlink(entry.path(), linkError);
-    if (!linkError && opened == target) return true;
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Each entry of a tree: its kind, permission bits, and bytes or link target.
+struct Entry {
+  fs::file_type type;
+  fs::perms perms;
+  std::string content;
+  bool operator==(const Entry&) const = default;
+};
+inline void PrintTo(const Entry& e, std::ostream* os) {  // the first bytes tell files apart
+  *os << static_cast<int>(e.type) << " 0" << std::oct << static_cast<int>(e.perms) << std::dec
+      << ' ' << e.content.size() << ' ' << testing::PrintToString(e.content.substr(0, 24));
+}
+using Snapshot = std::map<std::string, Entry>;
+
+inline Snapshot TakeSnapshot(const fs::path& dir) {
+  Snapshot snapshot;
+  for (const auto& item : fs::recursive_directory_iterator(dir)) {
+    const fs::file_status status = item.symlink_status();
+    const std::string content = fs::is_symlink(status)        ? fs::read_symlink(item).string()
+                                : fs::is_regular_file(status) ? ReadBytes(item)
+                                                              : "";
+    snapshot[item.path().lexically_relative(dir).string()] = {status.type(), status.permissions(),
+                                                              content};
   }
-  return false;
+  return snapshot;
 }
 
-// Records every call as "busy on", "busy off" or "error: <text>", and whether
-// the watched input file was still open when an error was shown.
+// Records "busy on", "busy off" and "error: TEXT", or "error while open: TEXT"
+// when this process still has `input` open. Removes `removeOnBusy` as the
+// work starts, like a file deleted after being chosen.
 class RecordingHost : public ConversionHost {
  public:
-  void SetBusy(bool on) override { events.push_back(on ? "busy on" : "busy off"); }
+  void SetBusy(bool on) override {
+    events.push_back(on ? "busy on" : "busy off");
+    if (on && !removeOnBusy.empty()) fs::remove(removeOnBusy);
+  }
   void ShowError(const std::string& text) override {
-    events.push_back("error: " + text);
-    if (!watchedInput.empty() && ProcessHasOpen(watchedInput)) inputOpenAtError = true;
+    bool open = false;
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
+      open = open || fs::read_symlink(fd, ec) == input;
+    }
+    events.push_back((open ? "error while open: " : "error: ") + text);
   }
 
   std::vector<std::string> events;
-  fs::path watchedInput;
-  bool inputOpenAtError = false;
+  fs::path input, removeOnBusy;
 };
 
-struct KvnRecord {
-  int advance;
-  Bytes bitmap;
-};
-
-// The bytes a KVN file should hold: the header's fields (glyphCount, rangeCount,
-// defaultIndex, cellWidth, cellHeight, glyphBytes), the ranges as {firstCode,
-// lastCode, indexDelta}, then the glyph records.
-inline Bytes Kvn(const std::array<int, 6>& header, const std::vector<std::array<int, 3>>& ranges,
-                 const std::vector<KvnRecord>& records) {
-  Bytes bytes;
-  auto word = [&](int value) {
-    bytes.push_back(static_cast<std::uint8_t>(value & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(value >> 8));
-  };
-  for (int i = 0; i < 3; ++i) word(header[static_cast<std::size_t>(i)]);
-  for (int i = 3; i < 6; ++i)
-    bytes.push_back(static_cast<std::uint8_t>(header[static_cast<std::size_t>(i)]));
-  for (const auto& range : ranges) {
-    for (int field : range) word(field);
-  }
-  for (const auto& record : records) {
-    bytes.push_back(static_cast<std::uint8_t>(record.advance));
-    bytes.insert(bytes.end(), record.bitmap.begin(), record.bitmap.end());
-  }
+// A KVN file: the header (the counts, the default index, the cell and its
+// bytes per glyph), the ranges {first, last, delta}, then each record as
+// {advance, bitmap bytes...}. 16-bit fields are little-endian.
+inline std::string Kvn(int defaultIndex, int width, int height,
+                       const std::vector<std::array<int, 3>>& ranges,
+                       const std::vector<std::vector<int>>& records) {
+  std::string bytes;
+  auto word = [&](int v) { bytes += {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+  for (int v : {static_cast<int>(records.size()), static_cast<int>(ranges.size()), defaultIndex})
+    word(v);
+  bytes += {static_cast<char>(width), static_cast<char>(height),
+            static_cast<char>((width + 7) / 8 * height)};
+  for (const auto& range : ranges) std::for_each(range.begin(), range.end(), word);
+  for (const auto& record : records) bytes.append(record.begin(), record.end());
   return bytes;
 }
 
-}  // namespace kelvane::testutil
+}  // namespace kelvane::test

@@ -1,0 +1,168 @@
+// bdf2kvn run as a process: exit status, standard output and error, and every
+// change it makes to the directory it runs in.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "tests/core/test_support.h"
+
+namespace kelvane::test {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  long peakKilobytes = 0;
+  std::string out{}, err{};
+};
+
+// Runs bdf2kvn with `args` in `dir`; a fileSizeLimit sets RLIMIT_FSIZE with
+// SIGXFSZ ignored, so a write past it fails part way.
+Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
+  args.insert(args.begin(), BDF2KVN_PATH);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::FILE* const streams[] = {std::tmpfile(), std::tmpfile()};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(::fileno(streams[0]), STDOUT_FILENO);
+    ::dup2(::fileno(streams[1]), STDERR_FILENO);
+    if (fileSizeLimit > 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{fileSizeLimit, fileSizeLimit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+    }
+    if (::chdir(dir.c_str()) == 0) ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int raw = 0;
+  rusage usage{};
+  ::wait4(pid, &raw, 0, &usage);
+  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, usage.ru_maxrss};
+  for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
+    std::rewind(stream);
+    for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
+    std::fclose(stream);
+  }
+  return run;
+}
+
+// Two glyphs in an 8 x 2 cell, lines ended by `eol`, and the file it makes.
+std::string SmallFont(const std::string& eol) {
+  std::string text =
+      "STARTFONT 2.1\nFONTBOUNDINGBOX 8 2 0 0\nCHARSET_REGISTRY \"ISO8859\"\nSTARTCHAR A\n"
+      "ENCODING 65\nDWIDTH 8 0\nBITMAP\n81\n7E\nENDCHAR\nSTARTCHAR B\nENCODING 66\nDWIDTH 7 0\n"
+      "BITMAP\nFF\nENDCHAR\nENDFONT\n";
+  for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + eol.size()))
+    text.replace(at, 1, eol);
+  return text;
+}
+const std::string kSmallKvn = Kvn(0, 8, 2, {{65, 66, 65}}, {{8, 0x81, 0x7E}, {7, 0xFF, 0}});
+
+// The files every case starts from.
+void MakeFiles(const TempDir& dir) {
+  const std::string font = SmallFont("\n"), crlf = SmallFont("\r\n");
+  std::string junk, big = "FONTBOUNDINGBOX 16 16\n";  // 400 * 33 bytes out
+  for (int i = 0; i < 1 << 16; ++i) junk += static_cast<char>(i * 37 % 251);
+  for (int code = 0; code < 400; ++code) big += "ENCODING " + std::to_string(code) + "\nENDCHAR\n";
+  // clang-format off
+  const std::pair<std::string, std::string> files[] = {
+      {"a.bdf", font}, {"日本語.bdf", font}, {"cr.bdf", SmallFont("\r")}, {"empty.bdf", ""},
+      {"lf.bdf", "\nFONTBOUNDINGBOX 8 x\n"}, {"tail.bdf", crlf.substr(0, crlf.rfind("\r\nEND"))},
+      {"junk.bdf", junk}, {"cut.bdf", font.substr(0, font.find("FF\nENDCHAR"))}, {"font.kvn", font},
+      {"big.bdf", big}, {"big.kvn", "earlier"}, {"old.kvn", std::string(99, 'o')}};
+  // clang-format on
+  for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
+  fs::permissions(dir / "old.kvn", fs::perms(0604));
+  fs::create_symlink("old.kvn", dir / "link.kvn");
+  fs::create_directory(dir / "folder.bdf");
+}
+
+TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
+  const std::string v = ": 2 glyphs, 1 ranges, 8x2 cell\n", kvn = kSmallKvn;
+  // clang-format off
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out{}, err{};
+    std::map<std::string, std::string> written{};  // files made or replaced, with their bytes
+    rlim_t fileSizeLimit = 0;
+  } cases[] = {
+      {{"a.bdf"}, 0, "", "", {{"a.kvn", kvn}}},
+      {{"a.bdf", "a.bdf"}, 0, "", "", {{"a.kvn", kvn}}},
+      {{"日本語.bdf"}, 0, "", "", {{"日本語.kvn", kvn}}},
+      {{"-v", "-o", "out.bin", "a.bdf"}, 0, "out.bin" + v, "", {{"out.bin", kvn}}},
+      {{"-o", "link.kvn", "a.bdf"}, 0, "", "", {{"old.kvn", kvn}}},
+      // cr.bdf ends in CR, so the LF opening lf.bdf completes that pair.
+      {{"-v", "cr.bdf", "lf.bdf", "tail.bdf"}, 1, "cr.kvn" + v + "tail.kvn" + v,
+       "bdf2kvn: lf.bdf: Invalid number at line 1! [FONTBOUNDINGBOX 8 x]\n",
+       {{"cr.kvn", kvn}, {"tail.kvn", kvn}}},
+      {{"folder.bdf", "none.bdf", "empty.bdf", "junk.bdf", "cut.bdf", "font.kvn"}, 1, "",
+       "bdf2kvn: folder.bdf: Cannot open file! [folder.bdf] (Is a directory)\n"
+       "bdf2kvn: none.bdf: Cannot open file! [none.bdf] (No such file or directory)\n"
+       "bdf2kvn: empty.bdf: File is not support !\n"
+       "bdf2kvn: junk.bdf: File is not support !\n"
+       "bdf2kvn: cut.bdf: Unexpected end of file at line 12! [ENCODING 66]\n"
+       "bdf2kvn: font.kvn: Output would overwrite the input! [font.kvn]\n"},
+      {{"big.bdf"}, 1, "", "bdf2kvn: big.bdf: Cannot write file! [big.kvn] (File too large)\n",
+       {}, 4096},
+      {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2}, {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 2},
+      {{"-o", "", "a.bdf"}, 2}, {{"--bogus", "a.bdf"}, 2},
+      {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    TempDir dir;
+    MakeFiles(dir);
+    Snapshot expected = TakeSnapshot(dir.path());
+    const Outcome run = Bdf2kvn(dir.path(), c.args, c.fileSizeLimit);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_TRUE(c.status == 2 ? !run.err.empty() : run.err == c.err) << run.err;  // usage: any text
+    // A replaced file keeps its kind and permission bits; a new one is a plain file.
+    for (const auto& [name, bytes] : c.written) {
+      const auto mode = fs::status(dir / name).permissions();
+      expected.try_emplace(name, Entry{fs::file_type::regular, mode, ""}).first->second.content =
+          bytes;
+    }
+    EXPECT_EQ(TakeSnapshot(dir.path()), expected);
+  }
+}
+
+TEST(Bdf2kvn, HelpNamesTheArguments) {
+  TempDir dir;
+  const Outcome help = Bdf2kvn(dir.path(), {"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("FILE"), std::string::npos);
+}
+
+// A 100 MB line and a million empty lines cost no more memory than a tiny font
+// give or take 16 MB: neither the line nor the lines are kept.
+TEST(Bdf2kvn, LargeInputsInBoundedMemory) {
+  TempDir dir;
+  WriteBytes(dir / "a.bdf", SmallFont("\n"));
+  {
+    std::ofstream line(dir / "line.bdf", std::ios::binary),
+        tall(dir / "tall.bdf", std::ios::binary);
+    const std::string letters(1 << 20, 'A'), newlines(1'000'000, '\n');
+    for (int i = 0; i < 100; ++i) line << letters;
+    tall << SmallFont("\n") << newlines;
+  }
+  const long baseline = Bdf2kvn(dir.path(), {"a.bdf"}).peakKilobytes;
+  const Outcome line = Bdf2kvn(dir.path(), {"line.bdf"}), tall = Bdf2kvn(dir.path(), {"tall.bdf"});
+  EXPECT_EQ(line.status, 1);
+  EXPECT_EQ(line.err, "bdf2kvn: line.bdf: File is not support !\n");
+  EXPECT_FALSE(fs::exists(dir / "line.kvn"));
+  EXPECT_EQ(tall.status, 0) << tall.err;
+  EXPECT_EQ(ReadBytes(dir / "tall.kvn"), kSmallKvn);
+  EXPECT_LT(line.peakKilobytes, baseline + 16 * 1024);
+  EXPECT_LT(tall.peakKilobytes, baseline + 16 * 1024);
+}
+
+}  // namespace
+}  // namespace kelvane::test
