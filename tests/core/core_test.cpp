@@ -145,6 +145,11 @@ TEST(ConvertFile, WritesTheBytesEachFontDescribes) {
       {"BBX past right, bottom", Placed("BBX 4 2 5 -2\nBITMAP\nF0\nF0\n"), Cell8x4(0, 0, 0, 0x03)},
       {"BBX past left and top", Placed("BBX 4 2 -3 2\nBITMAP\nF0\nF0\n"), Cell8x4(0xC0, 0, 0, 0)},
       {"invalid BBX ignored", Placed("BBX 2 x 2 0\nBITMAP\nF0\n"), Cell8x4(0xF0, 0, 0, 0)},
+      {"invalid BBX after a valid one", Placed("BBX 2 2 2 0\nBBX 2 x 2 0\nBITMAP\nFF\nFF\n"),
+       Cell8x4(0, 0x18, 0x18, 0)},
+      {"box offsets change between glyphs", Placed("BBX 2 2 2 0\nBITMAP\nFF\nFF\n") +
+           "FONTBOUNDINGBOX 8 4 0 0\n" + Glyph("66", "BBX 2 2 2 0\nBITMAP\nFF\nFF\n"),
+       Kvn(0, 8, 4, {{65, 66, 65}}, {{0, 0, 0x18, 0x18, 0}, {0, 0, 0, 0x30, 0x30}})},
       {"BBX at the top left", Placed("BBX 4 4 -1 -1\nBITMAP\nFF\n81\n"), Cell8x4(0xFF, 0x81, 0, 0)},
   };
   // clang-format on
