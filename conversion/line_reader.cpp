@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -15,15 +16,26 @@ constexpr std::array<bool, 256> kIsTerminator = [] {
   return table;
 }();
 
-// The first terminator in [p, end), or end. Eight bytes at a time while none
-// of them can be one (no byte below 0x0E).
+// The first terminator in [p, end), or end. Eight bytes at a time: a word with
+// no byte below 0x0E holds no terminator, and otherwise its lowest flagged byte
+// is the first one below 0x0E.
 const char* FindTerminator(const char* p, const char* end) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
   while (end - p >= 8) {
     std::uint64_t word;
     std::memcpy(&word, p, sizeof word);
-    if (((word - kOnes * 0x0E) & ~word & (kOnes * 0x80)) != 0) break;
-    p += 8;
+    if constexpr (std::endian::native == std::endian::little) {
+      const std::uint64_t low = (word - kOnes * 0x0E) & ~word & (kOnes * 0x80);
+      if (low == 0) {
+        p += 8;
+        continue;
+      }
+      p += std::countr_zero(low) / 8;
+      if (kIsTerminator[static_cast<unsigned char>(*p)]) return p;
+      ++p;  // another control character, such as a tab
+    } else {
+      break;
+    }
   }
   while (p < end && !kIsTerminator[static_cast<unsigned char>(*p)]) ++p;
   return p;
