@@ -18,8 +18,14 @@ ByteInput::ByteInput(std::string bytes)
 std::optional<ByteInput> ByteInput::OpenFile(const std::string& utf8Path, std::string* reason) {
   const std::filesystem::path path = PathFromUtf8(utf8Path);
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) {
     *reason = std::make_error_code(std::errc::is_a_directory).message();
+    return std::nullopt;
+  }
+  // A device such as /dev/zero may never end.
+  if (std::filesystem::is_character_file(status) || std::filesystem::is_block_file(status)) {
+    *reason = "not a regular file";
     return std::nullopt;
   }
   ByteInput input;

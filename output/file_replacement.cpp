@@ -49,6 +49,8 @@ std::optional<std::string> ReasonNotReplaceable(const fs::path& target) {
   const fs::file_status status = fs::status(target, ec);
   if (!fs::exists(status)) return std::nullopt;
   if (fs::is_directory(status)) return std::make_error_code(std::errc::is_a_directory).message();
+  // Devices, pipes and sockets are never renamed over.
+  if (!fs::is_regular_file(status)) return std::string("not a regular file");
   const auto denied = std::make_error_code(std::errc::permission_denied).message();
   if (!HasAnyWriteBit(status.permissions())) return denied;
   errno = 0;

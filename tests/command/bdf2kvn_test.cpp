@@ -110,6 +110,11 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
        "bdf2kvn: font.kvn: Output would overwrite the input! [font.kvn]\n"},
       {{"big.bdf"}, 1, "", "bdf2kvn: big.bdf: Cannot write file! [big.kvn] (File too large)\n",
        {}, 4096},
+      // Devices are neither read nor replaced.
+      {{"-o", "/dev/null", "a.bdf"}, 1, "",
+       "bdf2kvn: a.bdf: Cannot write file! [/dev/null] (not a regular file)\n"},
+      {{"-o", "z.kvn", "/dev/zero"}, 1, "",
+       "bdf2kvn: /dev/zero: Cannot open file! [/dev/zero] (not a regular file)\n"},
       {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2}, {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 2},
       {{"-o", "", "a.bdf"}, 2}, {{"--bogus", "a.bdf"}, 2},
       {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
@@ -131,6 +136,7 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
           bytes;
     }
     EXPECT_EQ(TakeSnapshot(dir.path()), expected);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
   }
 }
 
