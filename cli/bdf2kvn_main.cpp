@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/huge_pages.h"
 #include "conversion/convert_file.h"
 
 namespace {
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  kelvane::RestartWithHugePagesIfWorthwhile(argv, files);
   StderrHost host;
   kelvane::LineReaderState lineState;
   int status = 0;
