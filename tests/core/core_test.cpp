@@ -164,6 +164,21 @@ TEST(ConvertFile, WritesTheBytesEachFontDescribes) {
   }
 }
 
+// Editors often save each glyph cut to its ink with a tight BBX; placed by its
+// box it must draw exactly as the same font saved with full-cell boxes.
+TEST(ConvertFile, TightBoxesDrawAsFullCellOnes) {
+  for (const std::string name : {"kana16", "latin8x8"}) {
+    TempDir dir;
+    RecordingHost host;
+    LineReaderState lineState;
+    const fs::path full = KELVANE_SOURCE_DIR "/examples/" + name + ".bdf";
+    const fs::path tight = KELVANE_SOURCE_DIR "/tests/data/" + name + "_tight.bdf";
+    ASSERT_TRUE(ConvertFileTo(full, dir / "full.kvn", host, lineState)) << name;
+    ASSERT_TRUE(ConvertFileTo(tight, dir / "tight.kvn", host, lineState)) << name;
+    EXPECT_EQ(ReadBytes(dir / "tight.kvn"), ReadBytes(dir / "full.kvn")) << name;
+  }
+}
+
 TEST(ConvertFile, EmptyPathDoesNothing) {
   TempDir dir;
   RecordingHost host;
