@@ -58,13 +58,10 @@ constexpr std::array<std::uint8_t, 256> kHexDigitValues = [] {
 
 std::uint8_t DigitValue(char c) { return kHexDigitValues[static_cast<unsigned char>(c)]; }
 
-// The k-th byte of a hex row, as HexPairToByte gives it for the k-th pair.
+// The k-th byte of a hex row: its k-th pair of characters, one or none where
+// the row ends.
 std::uint8_t RowByte(std::string_view row, std::size_t k) {
-  const std::size_t first = 2 * k;
-  if (first + 1 < row.size())
-    return static_cast<std::uint8_t>(DigitValue(row[first]) * 16 + DigitValue(row[first + 1]));
-  if (first < row.size()) return static_cast<std::uint8_t>(DigitValue(row[first]) * 17);
-  return 0;
+  return 2 * k < row.size() ? HexPairToByte(row.substr(2 * k, 2)) : 0;
 }
 
 void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
@@ -73,12 +70,7 @@ void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t
       static_cast<std::uint64_t>(rowIndex) * static_cast<std::uint64_t>(bytesPerRow);
   if (offset + static_cast<std::uint64_t>(bytesPerRow) > bitmap.size()) return;  // the cell is full
   std::uint8_t* const out = bitmap.data() + offset;
-  const auto whole = std::min<std::size_t>(static_cast<std::size_t>(bytesPerRow), row.size() / 2);
-  const char* digits = row.data();
-  for (std::size_t k = 0; k < whole; ++k, digits += 2) {
-    out[k] = static_cast<std::uint8_t>(DigitValue(digits[0]) * 16 + DigitValue(digits[1]));
-  }
-  for (auto k = whole; k < static_cast<std::size_t>(bytesPerRow); ++k) out[k] = RowByte(row, k);
+  for (int k = 0; k < bytesPerRow; ++k) out[k] = RowByte(row, static_cast<std::size_t>(k));
 }
 
 void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
@@ -139,11 +131,11 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphRecord glyph, int bytesPerRow,
 
 std::uint8_t HexPairToByte(std::string_view pair) {
   if (pair.empty()) return 0;
-  return static_cast<std::uint8_t>(DigitOf(pair.front()) * 16 + DigitOf(pair.back()));
+  return static_cast<std::uint8_t>(DigitValue(pair.front()) * 16 + DigitValue(pair.back()));
 }
 
 std::int16_t HexDigitValue(std::string_view digit) {
-  return digit.empty() ? 0 : DigitOf(digit.front());
+  return digit.empty() ? 0 : DigitValue(digit.front());
 }
 
 }  // namespace kelvane
