@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running kelvane need.
-# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|all]
+# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|bench|all]
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
