@@ -31,7 +31,11 @@ CharsetId CharsetIdOf(std::string_view name) {
 }
 
 std::int32_t ConvertCode(std::string_view charsetName, std::int32_t code) {
-  return CharsetIdOf(charsetName) == CHARSET_JISX0208 ? JisToSjis(code) : code;
+  return ConvertCode(CharsetIdOf(charsetName), code);
+}
+
+std::int32_t ConvertCode(CharsetId charset, std::int32_t code) {
+  return charset == CHARSET_JISX0208 ? JisToSjis(code) : code;
 }
 
 std::int32_t JisToSjis(std::int32_t code) {

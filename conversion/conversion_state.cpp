@@ -21,12 +21,7 @@ GlyphRecord ConversionState::AppendGlyph(std::int32_t code) {
   codes.push_back(code);
   glyphStore.resize(glyphStore.size() + recordSize, 0);
   ++glyphCount;
-  return Glyph(codes.size() - 1);
-}
-
-GlyphRecord ConversionState::Glyph(std::size_t index) {
-  const std::size_t recordSize = 1 + static_cast<std::size_t>(glyphBytes());
-  std::uint8_t* record = glyphStore.data() + index * recordSize;
+  std::uint8_t* const record = glyphStore.data() + glyphStore.size() - recordSize;
   return GlyphRecord{record[0], std::span<std::uint8_t>(record + 1, recordSize - 1)};
 }
 

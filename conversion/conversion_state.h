@@ -42,7 +42,6 @@ struct ConversionState {
   void Reserve(std::int64_t glyphs);
   // Appends a zero-filled glyph with the given code and returns its record.
   GlyphRecord AppendGlyph(std::int32_t code);
-  GlyphRecord Glyph(std::size_t index);
 };
 
 }  // namespace kelvane

@@ -49,7 +49,7 @@ class FontScanner {
     }
     // The default code is mapped with the character set known at the end, so
     // the order of DEFAULT_CHAR and CHARSET_REGISTRY does not matter.
-    state_.defaultCode = ConvertCode(state_.charsetName, rawDefaultCode_);
+    state_.defaultCode = ConvertCode(charsetId_, rawDefaultCode_);
     return ScanOutcome{std::move(state_), std::move(refusal_)};
   }
 
@@ -106,7 +106,7 @@ class FontScanner {
     encodingLine_ = lines_.line();
     if (*value < 0) return SkipUnencodedGlyph();
 
-    const std::int32_t code = charsetId_ == CHARSET_JISX0208 ? JisToSjis(*value) : *value;
+    const std::int32_t code = ConvertCode(charsetId_, *value);
     if (code < 0 || code > kMaxCode || state_.glyphCount >= kMaxGlyphs) {
       return Refuse(ValueOutOfRangeAt(encodingLineNumber_, encodingLine_));
     }
