@@ -5,26 +5,68 @@
 #include <string>
 #include <vector>
 
-#include "cli/huge_pages.h"
-#include "conversion/convert_file.h"
+#include "kelvane/version.h"
+#include "pipeline/convert_file.h"
+#include "terminal_text.h"
 
 namespace {
 
-// Reports each refusal on standard error, prefixed with the program and file.
-class StderrHost : public kelvane::ConversionHost {
- public:
-  void SetFile(const std::string& file) { file_ = file; }
-  void SetBusy(bool) override {}
-  void ShowError(const std::string& text) override {
-    std::cerr << "bdf2kvn: " << file_ << ": " << text << '\n';
-  }
-
- private:
-  std::string file_;
-};
-
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
+
+struct Arguments {
+  std::vector<std::string> files;
+  std::string output;
+  bool verbose = false;
+};
+
+int UsageError(const std::string& text) {
+  std::cerr << "bdf2kvn: " << text << '\n';
+  return kExitUsage;
+}
+
+// A usage error's text, or empty when the arguments can be acted on.
+std::string CheckArguments(const Arguments& args, bool outputGiven) {
+  if (outputGiven && args.output.empty()) return "-o needs a file name";
+  if (outputGiven && args.files.size() != 1) return "-o needs exactly one FILE";
+  for (const std::string& file : args.files) {
+    if (file.empty()) return "empty FILE argument";
+    if (file == kelvane::kStandardStream && !outputGiven) {
+      return "- (standard input) needs -o OUTPUT";
+    }
+  }
+  return {};
+}
+
+void PrintSummary(std::ostream& out, const kelvane::ConversionSummary& summary) {
+  out << kelvane::EscapeControlBytes(summary.outputPath) << ": " << summary.glyphCount
+      << " glyphs, " << summary.rangeCount << " ranges, " << summary.cellWidth << "x"
+      << summary.cellHeight << " cell, " << summary.fileSize << " bytes\n";
+  for (const std::string& note : summary.notes) {
+    out << "  " << kelvane::EscapeControlBytes(note) << '\n';
+  }
+}
+
+int ConvertAll(const Arguments& args) {
+  kelvane::PrepareProcessForConversions();
+  kelvane::LineReaderState lineState;
+  // With the font on standard output, the -v lines go to standard error.
+  std::ostream& report = args.output == kelvane::kStandardStream ? std::cerr : std::cout;
+  int status = 0;
+  for (const std::string& file : args.files) {
+    const std::string target = args.output.empty() ? kelvane::OutputPathFor(file) : args.output;
+    const auto result = kelvane::Convert({file, target, kelvane::InputPolicy::kFilesAndPipes},
+                                         lineState);
+    if (!result) {
+      std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(file) << ": "
+                << kelvane::EscapeControlBytes(result.error().text) << '\n';
+      status = kExitRefused;
+    } else if (args.verbose) {
+      PrintSummary(report, *result);
+    }
+  }
+  return status;
+}
 
 }  // namespace
 
@@ -33,50 +75,21 @@ int main(int argc, char** argv) {
       "Converts BDF bitmap fonts into KVN font files.\n"
       "Each FILE.bdf is written as FILE.kvn beside it.",
       "bdf2kvn"};
-  std::string output;
-  bool verbose = false;
-  std::vector<std::string> files;
-  app.add_option("-o,--output", output, "Write to OUTPUT instead (only with a single FILE)");
-  app.add_flag("-v,--verbose", verbose, "Print one line per converted file");
-  app.add_option("FILE", files, "BDF font files to convert")->required();
+  Arguments args;
+  app.add_option("-o,--output", args.output,
+                 "Write to OUTPUT instead (one FILE only); - writes to standard output");
+  app.add_flag("-v,--verbose", args.verbose, "Print what each converted file holds");
+  app.add_option("FILE", args.files, "BDF font files to convert; - reads standard input")
+      ->required();
   app.set_version_flag("--version", std::string("bdf2kvn ") + KELVANE_VERSION);
-
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? 0 : kExitUsage;
   }
-  if (!output.empty() && files.size() != 1) {
-    std::cerr << "bdf2kvn: -o needs exactly one FILE\n";
-    return kExitUsage;
+  if (const std::string error = CheckArguments(args, app.count("--output") > 0); !error.empty()) {
+    return UsageError(error);
   }
-  if (app.count("--output") > 0 && output.empty()) {
-    std::cerr << "bdf2kvn: -o needs a file name\n";
-    return kExitUsage;
-  }
-  for (const std::string& file : files) {
-    if (file.empty()) {
-      std::cerr << "bdf2kvn: empty FILE argument\n";
-      return kExitUsage;
-    }
-  }
-
-  kelvane::RestartWithHugePagesIfWorthwhile(argv, files);
-  StderrHost host;
-  kelvane::LineReaderState lineState;
-  int status = 0;
-  for (const std::string& file : files) {
-    host.SetFile(file);
-    const std::string target = output.empty() ? kelvane::OutputPathFor(file) : output;
-    const auto summary = kelvane::ConvertFileTo(file, target, host, lineState);
-    if (!summary) {
-      status = kExitRefused;
-    } else if (verbose) {
-      std::cout << summary->outputPath << ": " << summary->glyphCount << " glyphs, "
-                << summary->rangeCount << " ranges, " << summary->cellWidth << "x"
-                << summary->cellHeight << " cell\n";
-    }
-  }
-  return status;
+  return ConvertAll(args);
 }

@@ -1,0 +1,56 @@
+// Sequential reading of BDF text through a large buffer.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "font/result.h"
+
+namespace kelvane::bdf {
+
+// Where the bytes come from: a file, a pipe, a decompressor.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Fills the front of `buffer`; 0 at the end. A failure's text is the reason.
+  virtual Result<std::size_t> Read(std::span<char> buffer) = 0;
+};
+
+class ByteInput {
+ public:
+  // Reads the given bytes from memory.
+  explicit ByteInput(std::string bytes);
+  // Reads from `source`, which must outlive this input.
+  explicit ByteInput(ByteSource& source);
+
+  // True once the last byte has been consumed, or a read failed.
+  bool AtEnd() { return pos_ == end_ && !Refill(); }
+  // The next byte; call only when !AtEnd().
+  unsigned char Get() { return static_cast<unsigned char>(buffer_[pos_++]); }
+
+  // The bytes buffered and not yet consumed; not empty when !AtEnd(). They stay
+  // valid until the next call of AtEnd().
+  std::string_view Buffered() const { return std::string_view(buffer_.data() + pos_, end_ - pos_); }
+  void Consume(std::size_t count) { pos_ += count; }
+
+  // The first bytes of the input (up to 512), to tell what kind of file it is.
+  std::string_view FirstBytes() const { return firstBytes_; }
+  // Why a read failed; empty when none did.
+  const std::string& ReadError() const { return readError_; }
+
+ private:
+  bool Refill();
+
+  ByteSource* source_ = nullptr;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;  // buffer_[pos_, end_) is not consumed yet
+  std::string firstBytes_;
+  std::string readError_;
+  bool sourceEnded_ = false;
+};
+
+}  // namespace kelvane::bdf

@@ -1,0 +1,34 @@
+#include "bdf/byte_input.h"
+
+#include <algorithm>
+
+namespace kelvane::bdf {
+namespace {
+constexpr std::size_t kBufferSize = 1 << 18;
+constexpr std::size_t kFirstBytes = 512;
+}  // namespace
+
+ByteInput::ByteInput(std::string bytes)
+    : buffer_(bytes.begin(), bytes.end()),
+      end_(buffer_.size()),
+      firstBytes_(bytes.substr(0, kFirstBytes)) {}
+
+ByteInput::ByteInput(ByteSource& source) : source_(&source), buffer_(kBufferSize) {}
+
+bool ByteInput::Refill() {
+  if (source_ == nullptr || sourceEnded_ || !readError_.empty()) return false;
+  auto got = source_->Read(buffer_);
+  pos_ = end_ = 0;
+  if (!got) {
+    readError_ = got.error().text.empty() ? "read error" : got.error().text;
+    return false;
+  }
+  end_ = *got;
+  if (firstBytes_.size() < kFirstBytes) {
+    firstBytes_.append(buffer_.data(), std::min(end_, kFirstBytes - firstBytes_.size()));
+  }
+  sourceEnded_ = end_ == 0;
+  return end_ > 0;
+}
+
+}  // namespace kelvane::bdf

@@ -1,0 +1,52 @@
+// How the core reports failure: a value, or one diagnostic naming where the
+// problem lies.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace kelvane {
+
+// What went wrong, and where: the file and its line (0 when no line is meant).
+// `text` is the whole message the user sees.
+struct Diagnostic {
+  std::string file{};
+  std::int64_t line = 0;
+  std::string text{};
+
+  bool operator==(const Diagnostic&) const = default;
+};
+
+// Either a T or a Diagnostic.
+template <class T>
+class [[nodiscard]] Result {
+ public:
+  Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(Diagnostic diagnostic) : state_(std::move(diagnostic)) {}  // NOLINT
+
+  bool ok() const { return state_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+
+  T& value() & { return std::get<0>(state_); }
+  const T& value() const& { return std::get<0>(state_); }
+  T&& value() && { return std::get<0>(std::move(state_)); }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+
+  const Diagnostic& error() const& { return std::get<1>(state_); }
+  Diagnostic&& error() && { return std::get<1>(std::move(state_)); }
+
+ private:
+  std::variant<T, Diagnostic> state_;
+};
+
+// Success without a value.
+struct Done {};
+using Status = Result<Done>;
+inline Status Ok() { return Done{}; }
+
+}  // namespace kelvane

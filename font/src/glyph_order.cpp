@@ -1,0 +1,35 @@
+#include "font/glyph_order.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "font/messages.h"
+
+namespace kelvane {
+namespace {
+
+bool ComesLater(const SourceLine& a, const SourceLine& b) {
+  return std::tie(a.file, a.line) > std::tie(b.file, b.line);
+}
+
+}  // namespace
+
+std::string EncodingLineOf(const Glyph& glyph) {
+  return "ENCODING " + std::to_string(glyph.sourceCode);
+}
+
+Status SortGlyphsByCode(FontModel& model) {
+  auto& glyphs = model.glyphs;
+  const auto byCode = [](const Glyph& a, const Glyph& b) { return a.code < b.code; };
+  if (!std::is_sorted(glyphs.begin(), glyphs.end(), byCode)) {
+    std::stable_sort(glyphs.begin(), glyphs.end(), byCode);
+  }
+  const auto same = std::adjacent_find(glyphs.begin(), glyphs.end(),
+                                       [](const Glyph& a, const Glyph& b) { return a.code == b.code; });
+  if (same == glyphs.end()) return Ok();
+  const Glyph& later = ComesLater(same->source, (same + 1)->source) ? *same : *(same + 1);
+  return Diagnostic{model.fileOf(later.source), later.source.line,
+                    DuplicateCodeAt(later.source.line, EncodingLineOf(later))};
+}
+
+}  // namespace kelvane
