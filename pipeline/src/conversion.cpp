@@ -43,14 +43,26 @@ bdf::ScanOptions ScanOptionsForKvn() {
   return {.refuseCell = kvn::CellLimitReason, .refuseRegistry = RegistryRefusal};
 }
 
+Result<FontModel> ScanForKvn(bdf::ByteInput& input, const std::string& name,
+                             bdf::LineReaderState& lineState) {
+  return bdf::ScanBdf(input, lineState, name, ScanOptionsForKvn(),
+                      FontModel(platform::LargeBufferResource()));
+}
+
+Result<FontModel> MapAndSort(Result<FontModel> font) {
+  if (!font) return font;
+  if (auto mapped = MapCodes(*font); !mapped) return std::move(mapped).error();
+  if (auto sorted = SortGlyphsByCode(*font); !sorted) return std::move(sorted).error();
+  return font;
+}
+
 // Reads the input and closes it before returning.
 Result<FontModel> ScanInput(const ConversionRequest& request, bdf::LineReaderState& lineState) {
   auto file = OpenInput(request);
   if (!file) return std::move(file).error();
   FileSource source(*file);
   bdf::ByteInput input(source);
-  return bdf::ScanBdf(input, lineState, request.input, ScanOptionsForKvn(),
-                      FontModel(platform::LargeBufferResource()));
+  return ScanForKvn(input, request.input, lineState);
 }
 
 Status WriteOutput(const std::string& outputPath, const FontModel& font, const kvn::KvnFront& front) {
@@ -80,11 +92,12 @@ ConversionSummary SummaryOf(const std::string& outputPath, const kvn::KvnFront& 
 }  // namespace
 
 Result<FontModel> ReadFont(const ConversionRequest& request, bdf::LineReaderState& lineState) {
-  auto font = ScanInput(request, lineState);
-  if (!font) return font;
-  if (auto mapped = MapCodes(*font); !mapped) return std::move(mapped).error();
-  if (auto sorted = SortGlyphsByCode(*font); !sorted) return std::move(sorted).error();
-  return font;
+  return MapAndSort(ScanInput(request, lineState));
+}
+
+Result<FontModel> ReadFont(bdf::ByteInput& input, const std::string& name,
+                           bdf::LineReaderState& lineState) {
+  return MapAndSort(ScanForKvn(input, name, lineState));
 }
 
 Result<ConversionSummary> Convert(const ConversionRequest& request,

@@ -42,8 +42,11 @@ struct ConversionSummary {
 Result<ConversionSummary> Convert(const ConversionRequest& request,
                                   bdf::LineReaderState& lineState);
 
-// The first stages alone: the font as it would be written, sorted by code.
+// The stages before encoding: the font as it would be written, sorted by code.
 Result<FontModel> ReadFont(const ConversionRequest& request, bdf::LineReaderState& lineState);
+// The same for BDF text from any input; `name` names it in diagnostics.
+Result<FontModel> ReadFont(bdf::ByteInput& input, const std::string& name,
+                           bdf::LineReaderState& lineState);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove a half-written output before the
 // process ends, and a file-size limit fail a write instead of killing the

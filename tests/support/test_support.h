@@ -1,21 +1,25 @@
-// Shared by the core and command tests: scratch directories, file bytes, a
-// record of a directory tree, a host that records what it was told, and the
-// bytes of a KVN file.
+// Shared by the tests: scratch directories, file bytes, and a record of a
+// directory tree.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
-#include <vector>
 
-#include "conversion/convert_file.h"
+
+#include "font/result.h"
+
+namespace kelvane {
+// How a failed expectation shows a Diagnostic.
+inline void PrintTo(const Diagnostic& d, std::ostream* os) {
+  *os << d.file << ":" << d.line << ": " << d.text;
+}
+}  // namespace kelvane
 
 namespace kelvane::test {
 
@@ -72,45 +76,6 @@ inline Snapshot TakeSnapshot(const fs::path& dir) {
                                                               content};
   }
   return snapshot;
-}
-
-// Records "busy on", "busy off" and "error: TEXT", or "error while open: TEXT"
-// when this process still has `input` open. Removes `removeOnBusy` as the
-// work starts, like a file deleted after being chosen.
-class RecordingHost : public ConversionHost {
- public:
-  void SetBusy(bool on) override {
-    events.push_back(on ? "busy on" : "busy off");
-    if (on && !removeOnBusy.empty()) fs::remove(removeOnBusy);
-  }
-  void ShowError(const std::string& text) override {
-    bool open = false;
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
-      open = open || fs::read_symlink(fd, ec) == input;
-    }
-    events.push_back((open ? "error while open: " : "error: ") + text);
-  }
-
-  std::vector<std::string> events;
-  fs::path input, removeOnBusy;
-};
-
-// A KVN file: the header (the counts, the default index, the cell and its
-// bytes per glyph), the ranges {first, last, delta}, then each record as
-// {advance, bitmap bytes...}. 16-bit fields are little-endian.
-inline std::string Kvn(int defaultIndex, int width, int height,
-                       const std::vector<std::array<int, 3>>& ranges,
-                       const std::vector<std::vector<int>>& records) {
-  std::string bytes;
-  auto word = [&](int v) { bytes += {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
-  for (int v : {static_cast<int>(records.size()), static_cast<int>(ranges.size()), defaultIndex})
-    word(v);
-  bytes += {static_cast<char>(width), static_cast<char>(height),
-            static_cast<char>((width + 7) / 8 * height)};
-  for (const auto& range : ranges) std::for_each(range.begin(), range.end(), word);
-  for (const auto& record : records) bytes.append(record.begin(), record.end());
-  return bytes;
 }
 
 }  // namespace kelvane::test

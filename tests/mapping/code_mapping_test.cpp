@@ -1,0 +1,86 @@
+// Character sets and the mapping of a font's codes to the output's.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "mapping/charset.h"
+#include "mapping/code_mapping.h"
+
+namespace kelvane {
+namespace {
+
+TEST(JisToSjis, MapsRowCellCodes) {
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
+      {0x2121, 0x8140}, {0x2422, 0x82A0}, {0x3021, 0x889F}, {0x5E7E, 0x9FFC},
+      {0x5F21, 0xE040}, {0x7426, 0xEAA4}, {0x0041, 0x0041}, {-1, 0x701E}};
+  for (const auto& [jis, sjis] : cases) EXPECT_EQ(JisToSjis(jis), sjis) << std::hex << jis;
+}
+
+TEST(CharsetIdOf, KnowsCharacterSetsByTheirBeginningInAnyCase) {
+  const std::pair<const char*, CharsetId> cases[] = {
+      {"ISO8859-1", CHARSET_ISO8859},      {"iso8859", CHARSET_ISO8859},
+      {"JISX0201.1976", CHARSET_JISX0201}, {"jisx0208.1983", CHARSET_JISX0208},
+      {"ISO646.1991-IRV", CHARSET_ISO646}, {"iso646.1991-irv", CHARSET_ISO646},
+      {"ISO646.1991-DE", CHARSET_UNSUPPORTED}, {"ISO10646", CHARSET_UNSUPPORTED},
+      {"JISX0213", CHARSET_UNSUPPORTED},   {"ISO885", CHARSET_UNSUPPORTED},
+      {"", CHARSET_UNSUPPORTED}};
+  for (const auto& [name, id] : cases) EXPECT_EQ(CharsetIdOf(name), id) << name;
+}
+
+// The model of a font in `registry`-`encoding` whose glyphs have `codes`.
+FontModel Font(std::string registry, std::string encoding, std::vector<std::int32_t> codes,
+               std::optional<std::int32_t> defaultChar = std::nullopt) {
+  FontModel model;
+  model.files = {"f.bdf"};
+  model.box = {8, 1, 0, 0};
+  model.registry = std::move(registry);
+  model.encoding = std::move(encoding);
+  model.defaultChar = defaultChar;
+  for (const std::int32_t code : codes) model.AddGlyph(code, {0, 1});
+  return model;
+}
+
+std::vector<std::int32_t> CodesOf(const FontModel& model) {
+  std::vector<std::int32_t> codes;
+  for (const Glyph& glyph : model.glyphs) codes.push_back(glyph.code);
+  return codes;
+}
+
+TEST(MapCodes, GivesEachGlyphItsOutputCode) {
+  const struct {
+    FontModel font;
+    std::vector<std::int32_t> codes;
+    std::int32_t defaultCode;
+  } cases[] = {
+      {Font("JISX0208.1983", "0", {0x2121, 0x2422, 65}, 0x2121), {0x8140, 0x82A0, 65}, 0x8140},
+      {Font("ISO8859", "1", {32, 255}, 255), {32, 255}, 255},
+      {Font("JISX0201.1976", "0", {0xB1}), {0xB1}, 0},
+      {Font("ISO646.1991", "IRV", {0x41}), {0x41}, 0},
+      {Font("", "", {0x2121}, 0x2121), {0x2121}, 0x2121},  // no character set: codes kept
+  };
+  for (auto c : cases) {
+    ASSERT_TRUE(MapCodes(c.font).ok()) << c.font.registry;
+    EXPECT_EQ(CodesOf(c.font), c.codes) << c.font.registry;
+    EXPECT_EQ(c.font.defaultCode, c.defaultCode) << c.font.registry;
+  }
+}
+
+TEST(MapCodes, RefusesCharacterSetsItCannotMap) {
+  const std::pair<FontModel, std::string> cases[] = {
+      {Font("ISO10646", "1", {65}), "CHARSET is not support! [ISO10646]"},
+      {Font("CNS11643.1992", "1", {65}), "CHARSET is not support! [CNS11643.1992]"},
+      {Font("ISO646.1991", "DE", {65}), "CHARSET is not support! [ISO646.1991]"},
+  };
+  for (auto [font, message] : cases) {
+    const Status mapped = MapCodes(font);
+    ASSERT_FALSE(mapped.ok()) << message;
+    EXPECT_EQ(mapped.error().text, message);
+    EXPECT_EQ(mapped.error().file, "f.bdf");
+  }
+  EXPECT_EQ(RegistryRefusal("ISO10646"), "CHARSET is not support! [ISO10646]");
+  EXPECT_EQ(RegistryRefusal("ISO646.1991"), std::nullopt);
+  EXPECT_EQ(RegistryRefusal("jisx0208.1990"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace kelvane
