@@ -8,7 +8,9 @@
 #include <csignal>
 #include <cstdio>
 
-#include "tests/core/test_support.h"
+#include "expected_kvn.h"
+#include "kelvane/version.h"
+#include "test_support.h"
 
 namespace kelvane::test {
 namespace {
@@ -19,10 +21,22 @@ struct Outcome {
   std::string out{}, err{};
 };
 
-// Runs bdf2kvn with `args` in `dir`; a fileSizeLimit sets RLIMIT_FSIZE with
-// SIGXFSZ ignored, so a write past it fails part way.
-Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
-  args.insert(args.begin(), BDF2KVN_PATH);
+struct RunOptions {
+  rlim_t fileSizeLimit = 0;  // sets RLIMIT_FSIZE, SIGXFSZ keeping its default action
+  std::string stdinFile{};   // standard input, relative to the directory
+  std::string loader{};      // runs bdf2kvn through this dynamic loader
+};
+
+// The bdf2kvn under test: this build's, or the one BDF2KVN names.
+std::string Bdf2kvnPath() {
+  const char* other = std::getenv("BDF2KVN");
+  return other != nullptr ? other : BDF2KVN_PATH;
+}
+
+// Runs bdf2kvn with `args` in `dir`.
+Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args, const RunOptions& options = {}) {
+  args.insert(args.begin(), Bdf2kvnPath());
+  if (!options.loader.empty()) args.insert(args.begin(), options.loader);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -31,18 +45,23 @@ Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args, rlim_t fileS
   if (pid == 0) {
     ::dup2(::fileno(streams[0]), STDOUT_FILENO);
     ::dup2(::fileno(streams[1]), STDERR_FILENO);
-    if (fileSizeLimit > 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
+    if (options.fileSizeLimit > 0) {
+      std::signal(SIGXFSZ, SIG_DFL);
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
     }
-    if (::chdir(dir.c_str()) == 0) ::execv(argv[0], argv.data());
+    if (::chdir(dir.c_str()) != 0) ::_exit(127);
+    if (!options.stdinFile.empty() && !std::freopen(options.stdinFile.c_str(), "rb", stdin)) {
+      ::_exit(127);
+    }
+    ::execv(argv[0], argv.data());
     ::_exit(127);
   }
   int raw = 0;
   rusage usage{};
   ::wait4(pid, &raw, 0, &usage);
-  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, usage.ru_maxrss};
+  // A death by signal shows as 128 + the signal, as a shell shows it.
+  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), usage.ru_maxrss};
   for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
     std::rewind(stream);
     for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
@@ -61,7 +80,7 @@ std::string SmallFont(const std::string& eol) {
     text.replace(at, 1, eol);
   return text;
 }
-const std::string kSmallKvn = Kvn(0, 8, 2, {{65, 66, 65}}, {{8, 0x81, 0x7E}, {7, 0xFF, 0}});
+const std::string kSmallKvn = ExpectedKvn(8, 2, 0, {{65, 8, {0x81, 0x7E}}, {66, 7, {0xFF, 0}}});
 
 // The files every case starts from.
 void MakeFiles(const TempDir& dir) {
@@ -69,28 +88,41 @@ void MakeFiles(const TempDir& dir) {
   std::string junk, big = "FONTBOUNDINGBOX 16 16\n";  // 400 * 33 bytes out
   for (int i = 0; i < 1 << 16; ++i) junk += static_cast<char>(i * 37 % 251);
   for (int code = 0; code < 400; ++code) big += "ENCODING " + std::to_string(code) + "\nENDCHAR\n";
+  const std::string box = "FONTBOUNDINGBOX 8 2 0 0\n", bitmap = "BITMAP\n81\n7E\nENDCHAR\n";
   // clang-format off
   const std::pair<std::string, std::string> files[] = {
       {"a.bdf", font}, {"日本語.bdf", font}, {"cr.bdf", SmallFont("\r")}, {"empty.bdf", ""},
       {"lf.bdf", "\nFONTBOUNDINGBOX 8 x\n"}, {"tail.bdf", crlf.substr(0, crlf.rfind("\r\nEND"))},
       {"junk.bdf", junk}, {"cut.bdf", font.substr(0, font.find("FF\nENDCHAR"))}, {"font.kvn", font},
-      {"big.bdf", big}, {"big.kvn", "earlier"}, {"old.kvn", std::string(99, 'o')}};
+      {"big.bdf", big}, {"big.kvn", "earlier"}, {"old.kvn", std::string(99, 'o')},
+      {"esc\x1b]0;title\x07.bdf", box + "CHARSET_REGISTRY \"\x1b[2J\x1b]0;pwned\x07\"\n" + font},
+      {"noend.bdf", box + "ENCODING 65\nBITMAP\n81\nSTARTCHAR B\nENCODING 66\n" + bitmap},
+      {"cns.bdf", "FONT -a-b-c-d-e--1-2-3-4-c-6-cns11643.1992-1\n" + box +
+                  "ENCODING 65\n" + bitmap},
+      {"ascii.bdf", "CHARSET_REGISTRY \"ISO646.1991\"\nCHARSET_ENCODING \"IRV\"\n" + font},
+      {"unsorted.bdf", box + "ENCODING 66\nDWIDTH 7 0\nBITMAP\nFF\nENDCHAR\nENCODING 65\n"
+                       "DWIDTH 8 0\n" + bitmap},
+      {".fontA", font}, {".fontB", font + "COMMENT B\n"}, {std::string(251, 'n') + ".bdf", font},
+      {std::string(90, 'd') + ".bdf", ""}};
   // clang-format on
   for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
   fs::permissions(dir / "old.kvn", fs::perms(0604));
+  WriteBytes(dir / "ro.kvn", "read only");
+  fs::permissions(dir / "ro.kvn", fs::perms(0444));
   fs::create_symlink("old.kvn", dir / "link.kvn");
   fs::create_directory(dir / "folder.bdf");
 }
 
 TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
-  const std::string v = ": 2 glyphs, 1 ranges, 8x2 cell\n", kvn = kSmallKvn;
+  const std::string v = ": 2 glyphs, 1 ranges, 8x2 cell, 21 bytes\n", kvn = kSmallKvn;
+  const std::string longName(251, 'n'), longDir(90, 'd');
   // clang-format off
   const struct {
     std::vector<std::string> args;
     int status;
     std::string out{}, err{};
     std::map<std::string, std::string> written{};  // files made or replaced, with their bytes
-    rlim_t fileSizeLimit = 0;
+    RunOptions options{};
   } cases[] = {
       {{"a.bdf"}, 0, "", "", {{"a.kvn", kvn}}},
       {{"a.bdf", "a.bdf"}, 0, "", "", {{"a.kvn", kvn}}},
@@ -104,18 +136,41 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
       {{"folder.bdf", "none.bdf", "empty.bdf", "junk.bdf", "cut.bdf", "font.kvn"}, 1, "",
        "bdf2kvn: folder.bdf: Cannot open file! [folder.bdf] (Is a directory)\n"
        "bdf2kvn: none.bdf: Cannot open file! [none.bdf] (No such file or directory)\n"
-       "bdf2kvn: empty.bdf: File is not support !\n"
-       "bdf2kvn: junk.bdf: File is not support !\n"
+       "bdf2kvn: empty.bdf: File is not support ! (an empty file)\n"
+       "bdf2kvn: junk.bdf: File is not support ! (binary data, not a BDF font)\n"
        "bdf2kvn: cut.bdf: Unexpected end of file at line 12! [ENCODING 66]\n"
        "bdf2kvn: font.kvn: Output would overwrite the input! [font.kvn]\n"},
+      // A file-size limit fails the write instead of killing the program.
       {{"big.bdf"}, 1, "", "bdf2kvn: big.bdf: Cannot write file! [big.kvn] (File too large)\n",
-       {}, 4096},
-      // Devices are neither read nor replaced.
+       {}, {.fileSizeLimit = 4096}},
+      // Devices are neither read nor replaced; read-only files are not replaced.
       {{"-o", "/dev/null", "a.bdf"}, 1, "",
        "bdf2kvn: a.bdf: Cannot write file! [/dev/null] (not a regular file)\n"},
       {{"-o", "z.kvn", "/dev/zero"}, 1, "",
        "bdf2kvn: /dev/zero: Cannot open file! [/dev/zero] (not a regular file)\n"},
-      {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2}, {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 2},
+      {{"-o", "ro.kvn", "a.bdf"}, 1, "",
+       "bdf2kvn: a.bdf: Cannot write file! [ro.kvn] (Permission denied)\n"},
+      // Control bytes from fonts and file names are shown, not obeyed.
+      {{"esc\x1b]0;title\x07.bdf"}, 1, "",
+       "bdf2kvn: esc\\x1b]0;title\\x07.bdf: CHARSET is not support! "
+       "[\\x1b[2J\\x1b]0;pwned\\x07]\n"},
+      // A long path is shortened in the middle, so the file name stays.
+      {{longDir + ".bdf"}, 1, "",
+       "bdf2kvn: " + longDir + ".bdf: File is not support ! (an empty file)\n"},
+      {{"-o", longDir + "/x.kvn", "a.bdf"}, 1, "",
+       "bdf2kvn: a.bdf: Cannot write file! [" + longDir.substr(0, 71) +
+           ".../x.kvn] (No such file or directory)\n"},
+      {{"noend.bdf"}, 1, "", "bdf2kvn: noend.bdf: Missing ENDCHAR at line 5! [STARTCHAR B]\n"},
+      {{"cns.bdf"}, 1, "", "bdf2kvn: cns.bdf: CHARSET is not support! [CNS11643.1992]\n"},
+      {{"ascii.bdf", "unsorted.bdf"}, 0, "", "", {{"ascii.kvn", kvn}, {"unsorted.kvn", kvn}}},
+      // A dot-file's name has no extension; a 255-byte output name can be written.
+      {{".fontA", ".fontB"}, 0, "", "", {{".fontA.kvn", kvn}, {".fontB.kvn", kvn}}},
+      {{longName + ".bdf"}, 0, "", "", {{longName + ".kvn", kvn}}},
+      // Standard input and output.
+      {{"-o", "in.kvn", "-"}, 0, "", "", {{"in.kvn", kvn}}, {.stdinFile = "a.bdf"}},
+      {{"-v", "-o", "-", "a.bdf"}, 0, kvn, "-" + v},
+      {{"-o", "-", "-"}, 0, kvn, "", {}, {.stdinFile = "a.bdf"}},
+      {{"-"}, 2}, {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2}, {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 2},
       {{"-o", "", "a.bdf"}, 2}, {{"--bogus", "a.bdf"}, 2},
       {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
   };
@@ -125,7 +180,7 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
     TempDir dir;
     MakeFiles(dir);
     Snapshot expected = TakeSnapshot(dir.path());
-    const Outcome run = Bdf2kvn(dir.path(), c.args, c.fileSizeLimit);
+    const Outcome run = Bdf2kvn(dir.path(), c.args, c.options);
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, c.out);
     EXPECT_TRUE(c.status == 2 ? !run.err.empty() : run.err == c.err) << run.err;  // usage: any text
@@ -138,6 +193,49 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
     EXPECT_EQ(TakeSnapshot(dir.path()), expected);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
   }
+}
+
+// In a shared sticky directory such as /tmp, a link planted by another user
+// is not followed: the tool run by root must not replace the file it names.
+TEST(Bdf2kvn, RefusesAnotherUsersLinkInASharedDirectory) {
+  TempDir dir;
+  WriteBytes(dir / "a.bdf", SmallFont("\n"));
+  WriteBytes(dir / "victim", "precious");
+  fs::create_directory(dir / "shared");
+  fs::permissions(dir / "shared", fs::perms(01777));
+  fs::create_symlink("../victim", dir / "shared/x.kvn");
+  if (::lchown((dir / "shared/x.kvn").c_str(), 12345, 12345) != 0) {
+    GTEST_SKIP() << "cannot give a link to another user here (needs root)";
+  }
+  const Outcome run = Bdf2kvn(dir.path(), {"-o", "shared/x.kvn", "a.bdf"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "bdf2kvn: a.bdf: Cannot write file! [shared/x.kvn] (symbolic link in a shared "
+            "directory)\n");
+  EXPECT_EQ(ReadBytes(dir / "victim"), "precious");
+  EXPECT_TRUE(fs::is_symlink(dir / "shared/x.kvn"));
+}
+
+// Run through the dynamic loader, on an input large enough that huge pages pay.
+TEST(Bdf2kvn, RunsThroughTheDynamicLoader) {
+  const char* loaders[] = {"/lib64/ld-linux-x86-64.so.2", "/lib/ld-linux-aarch64.so.1"};
+  const auto loader = std::find_if(std::begin(loaders), std::end(loaders),
+                                   [](const char* path) { return fs::exists(path); });
+  if (loader == std::end(loaders)) GTEST_SKIP() << "no known dynamic loader here";
+  TempDir dir;
+  {
+    std::ofstream font(dir / "large.bdf", std::ios::binary);
+    font << "FONTBOUNDINGBOX 16 16 0 0\n";
+    for (int code = 0; code < 32000; ++code) {
+      font << "STARTCHAR g\nENCODING " << code << "\nDWIDTH 16 0\nBITMAP\n";
+      for (int row = 0; row < 16; ++row) font << "ABCD\n";
+      font << "ENDCHAR\n";
+    }
+  }
+  ASSERT_GT(fs::file_size(dir / "large.bdf"), 4u << 20);
+  const Outcome run = Bdf2kvn(dir.path(), {"large.bdf"}, {.loader = *loader});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(fs::file_size(dir / "large.kvn"), 9u + 6 + 32000 * 33);
 }
 
 TEST(Bdf2kvn, HelpNamesTheArguments) {
@@ -162,7 +260,9 @@ TEST(Bdf2kvn, LargeInputsInBoundedMemory) {
   const long baseline = Bdf2kvn(dir.path(), {"a.bdf"}).peakKilobytes;
   const Outcome line = Bdf2kvn(dir.path(), {"line.bdf"}), tall = Bdf2kvn(dir.path(), {"tall.bdf"});
   EXPECT_EQ(line.status, 1);
-  EXPECT_EQ(line.err, "bdf2kvn: line.bdf: File is not support !\n");
+  EXPECT_EQ(line.err,
+            "bdf2kvn: line.bdf: File is not support ! (no FONTBOUNDINGBOX with a width and height "
+            "before the glyphs)\n");
   EXPECT_FALSE(fs::exists(dir / "line.kvn"));
   EXPECT_EQ(tall.status, 0) << tall.err;
   EXPECT_EQ(ReadBytes(dir / "tall.kvn"), kSmallKvn);
