@@ -1,11 +1,13 @@
-#include "ui/app_identity.h"
+#include "app_identity.h"
 
 #include <QCoreApplication>
+
+#include "kelvane/version.h"
 
 namespace kelvane {
 
 void SetApplicationIdentity() {
-  QCoreApplication::setApplicationName(QStringLiteral(KELVANE_APP_NAME));
+  QCoreApplication::setApplicationName(QStringLiteral(KELVANE_NAME));
   QCoreApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
 }
 

@@ -1,4 +1,4 @@
-#include "ui/dialog_filter.h"
+#include "dialog_filter.h"
 
 #include <QRegularExpression>
 

@@ -1,9 +1,9 @@
-#include "ui/file_chooser.h"
+#include "file_chooser.h"
 
 #include <QDir>
 #include <QFileDialog>
 
-#include "ui/dialog_filter.h"
+#include "dialog_filter.h"
 
 namespace kelvane {
 

@@ -1,12 +1,14 @@
 #include <QApplication>
 
-#include "ui/app_identity.h"
-#include "ui/frmkelvane.h"
+#include "app_identity.h"
+#include "main_window.h"
+#include "pipeline/conversion.h"
 
 int main(int argc, char* argv[]) {
+  kelvane::PrepareProcessForConversions();
   QApplication app(argc, argv);
   kelvane::SetApplicationIdentity();
-  kelvane::frmkelvane window;
+  kelvane::MainWindow window;
   window.show();
   return app.exec();
 }

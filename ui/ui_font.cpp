@@ -1,4 +1,4 @@
-#include "ui/ui_font.h"
+#include "ui_font.h"
 
 #include <QApplication>
 #include <QFontDatabase>
