@@ -64,13 +64,15 @@ struct Location {
 Result<Location> OpenParent(int base, std::string_view path) {
   if (path.empty()) return ErrnoReason(ENOENT);
   if (path.back() == '/') return ErrnoReason(EISDIR);
-  const std::size_t slash = path.rfind('/');
   std::string dirPath = ".";
-  if (slash == 0) dirPath = "/";
-  if (slash != std::string_view::npos && slash > 0) dirPath = std::string(path.substr(0, slash));
+  std::string_view name = path;
+  if (const std::size_t slash = path.rfind('/'); slash != std::string_view::npos) {
+    dirPath = slash == 0 ? "/" : std::string(path.substr(0, slash));
+    name = path.substr(slash + 1);
+  }
   const int dir = openat(base, dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return ErrnoReason(errno);
-  return Location{UniqueFd(dir), std::string(path.substr(slash + 1))};
+  return Location{UniqueFd(dir), std::string(name)};
 }
 
 // The kernel's protected-symlinks rule: in a sticky world-writable directory
@@ -79,7 +81,7 @@ Status CheckMayFollow(int dir, const struct stat& link) {
   struct stat dirStat {};
   if (fstat(dir, &dirStat) != 0) return ErrnoReason(errno);
   const bool shared = (dirStat.st_mode & S_ISVTX) != 0 && (dirStat.st_mode & S_IWOTH) != 0;
-  if (true || link.st_uid == geteuid() || link.st_uid == dirStat.st_uid) return Ok();
+  if (!shared || link.st_uid == geteuid() || link.st_uid == dirStat.st_uid) return Ok();
   return Reason(kSharedDirectoryLink);
 }
 
@@ -295,9 +297,9 @@ Status FileReplacement::Commit() {
   if (!state_) return ErrnoReason(EBADF);
   State& state = *state_;
   if (state.toStandardOutput) return Ok();
-  if (state.writeFailure) return *state.writeFailure;
   if (!state.file.valid()) return ErrnoReason(EBADF);
-  Status done = state.SetOwnerAndMode();
+  Status done = state.writeFailure ? Status(*state.writeFailure) : Ok();
+  if (done) done = state.SetOwnerAndMode();
   if (done) done = state.FlushAndClose();
   if (done) done = state.RenameOverTarget();
   if (done) done = state.FlushDirectory();

@@ -30,8 +30,9 @@ Status CheckKind(mode_t mode, InputKinds kinds) {
 Result<InputFile> InputFile::Open(const std::string& utf8Path, InputKinds kinds) {
   struct stat before {};
   if (stat(utf8Path.c_str(), &before) != 0) return ErrnoReason(errno);
-  if (Status allowed = CheckKind(before.st_mode, kinds); !allowed)
+  if (Status allowed = CheckKind(before.st_mode, kinds); !allowed) {
     return std::move(allowed).error();
+  }
 
   int fd = -1;
   do {
@@ -43,8 +44,9 @@ Result<InputFile> InputFile::Open(const std::string& utf8Path, InputKinds kinds)
   // The path may have been pointed elsewhere between the two looks.
   struct stat opened {};
   if (fstat(fd, &opened) != 0) return ErrnoReason(errno);
-  if (Status allowed = CheckKind(opened.st_mode, kinds); !allowed)
+  if (Status allowed = CheckKind(opened.st_mode, kinds); !allowed) {
     return std::move(allowed).error();
+  }
   if ((opened.st_mode & S_IFMT) != (before.st_mode & S_IFMT)) {
     return Diagnostic{.text = "not a regular file"};
   }

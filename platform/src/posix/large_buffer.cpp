@@ -25,10 +25,10 @@ void* MapAligned(std::size_t bytes, std::size_t alignment) {
   auto* start = static_cast<std::byte*>(raw);
   const auto address = reinterpret_cast<std::uintptr_t>(start);
   std::byte* aligned = start + (RoundUp(address, alignment) - address);
+  std::byte* tail = aligned + bytes;
   std::byte* end = start + mapped;
   if (aligned != start) munmap(start, static_cast<std::size_t>(aligned - start));
-  if (aligned + bytes != end)
-    munmap(aligned + bytes, static_cast<std::size_t>(end - aligned - bytes));
+  if (tail != end) munmap(tail, static_cast<std::size_t>(end - tail));
   return aligned;
 }
 
