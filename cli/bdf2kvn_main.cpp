@@ -55,8 +55,8 @@ int ConvertAll(const Arguments& args) {
   int status = 0;
   for (const std::string& file : args.files) {
     const std::string target = args.output.empty() ? kelvane::OutputPathFor(file) : args.output;
-    const auto result = kelvane::Convert({file, target, kelvane::InputPolicy::kFilesAndPipes},
-                                         lineState);
+    const auto result =
+        kelvane::Convert({file, target, kelvane::InputPolicy::kFilesAndPipes}, lineState);
     if (!result) {
       std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(file) << ": "
                 << kelvane::EscapeControlBytes(result.error().text) << '\n';

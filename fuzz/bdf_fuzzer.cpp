@@ -89,9 +89,10 @@ void CheckOutput(const std::vector<std::uint8_t>& file, const kelvane::Conversio
 // A refusal is one of the font refusals, its quoted value cut short.
 void CheckRefusalText(const std::string& text) {
   static const char* const kForms[] = {
-      "CHARSET is not support! [",   "File is not support !",      "Invalid number at line ",
-      "Value out of range at line ", "Cell size changed at line ", "Unexpected end of file at line ",
-      "Missing ENDCHAR at line ",    "Duplicate code at line "};
+      "CHARSET is not support! [",  "File is not support !",
+      "Invalid number at line ",    "Value out of range at line ",
+      "Cell size changed at line ", "Unexpected end of file at line ",
+      "Missing ENDCHAR at line ",   "Duplicate code at line "};
   Check(std::any_of(std::begin(kForms), std::end(kForms),
                     [&](const char* form) { return text.starts_with(form); }),
         "unknown refusal text");

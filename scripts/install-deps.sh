@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running kelvane need.
-# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|bench|all]
+# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|bench|fonts|all]
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev libcli11-dev fonts-ipafont-gothic)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 screenshot_pkgs=(xvfb x11-apps x11-utils imagemagick xauth xdotool)
-bench_pkgs=(xfonts-utils time)
+bench_pkgs=(xfonts-utils time strace)
+fonts_pkgs=(pcf2bdf xfonts-base xfonts-75dpi xfonts-100dpi xfonts-shinonome xfonts-intl-japanese
+  xfonts-efont-unicode)
 
 case "${1:-build}" in
   build) wanted=("${build_pkgs[@]}") ;;
   fuzz) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}") ;;
   screenshot) wanted=("${build_pkgs[@]}" "${screenshot_pkgs[@]}") ;;
   bench) wanted=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
-  all) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}" "${screenshot_pkgs[@]}" "${bench_pkgs[@]}") ;;
-  *) echo "usage: $0 [build|fuzz|screenshot|bench|all]" >&2; exit 2 ;;
+  fonts) wanted=("${build_pkgs[@]}" "${fonts_pkgs[@]}") ;;
+  all) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}" "${screenshot_pkgs[@]}" "${bench_pkgs[@]}"
+    "${fonts_pkgs[@]}") ;;
+  *) echo "usage: $0 [build|fuzz|screenshot|bench|fonts|all]" >&2; exit 2 ;;
 esac
 
 missing=()

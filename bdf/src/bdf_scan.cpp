@@ -83,7 +83,9 @@ class BdfScanner {
   bool CellIsUsable() const { return model_.box.width > 0 && model_.box.height > 0; }
 
   void Refuse(std::string text) { refusal_ = Diagnostic{File(), lines_.number(), std::move(text)}; }
-  Diagnostic At(std::int64_t line, std::string text) const { return {File(), line, std::move(text)}; }
+  Diagnostic At(std::int64_t line, std::string text) const {
+    return {File(), line, std::move(text)};
+  }
   const std::string& File() const { return model_.files[fileIndex_]; }
 
   std::string WhyUnusable() const {
@@ -218,7 +220,8 @@ Result<FontModel> ScanBdf(ByteInput& input, LineReaderState& lineState, const st
                           const ScanOptions& options, FontModel model) {
   BdfLines lines(input, lineState);
   auto scanned = BdfScanner(lines, options, std::move(model), fileName).Run();
-  if (!input.ReadError().empty()) return Diagnostic{fileName, 0, CannotReadFile(fileName, input.ReadError())};
+  if (!input.ReadError().empty())
+    return Diagnostic{fileName, 0, CannotReadFile(fileName, input.ReadError())};
   if (!scanned && scanned.error().text.starts_with(kFileNotSupported)) {
     if (auto reason = NotBdfReason(input.FirstBytes())) {
       return Diagnostic{fileName, 0, FileNotSupported(*reason)};

@@ -49,8 +49,7 @@ std::optional<FontBox> ParseGlyphBox(std::string_view bbxLine) {
 
 // nullopt when the rows are to be copied to the top left of the cell as they
 // stand: the glyph has no usable BBX, or its BBX puts it there anyway.
-std::optional<Placement> PlacementOf(const std::optional<FontBox>& glyphBox,
-                                     const FontBox& box) {
+std::optional<Placement> PlacementOf(const std::optional<FontBox>& glyphBox, const FontBox& box) {
   if (!glyphBox) return std::nullopt;
   const Placement placement{
       (std::int64_t{box.y} + box.height) - (std::int64_t{glyphBox->y} + glyphBox->height),
@@ -100,8 +99,8 @@ void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_
   }
 }
 
-GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphTarget glyph, int bytesPerRow,
-                            const FontBox& box, const std::optional<Placement>& placement) {
+GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphTarget glyph, int bytesPerRow, const FontBox& box,
+                            const std::optional<Placement>& placement) {
   std::int64_t rowIndex = 0;
   while (lines.Next()) {
     const std::string_view row = lines.line();
@@ -146,10 +145,6 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphTarget glyph, const FontBox& box) {
 std::uint8_t HexPairToByte(std::string_view pair) {
   if (pair.empty()) return 0;
   return static_cast<std::uint8_t>(DigitValue(pair.front()) * 16 + DigitValue(pair.back()));
-}
-
-std::int16_t HexDigitValue(std::string_view digit) {
-  return digit.empty() ? 0 : DigitValue(digit.front());
 }
 
 }  // namespace kelvane::bdf

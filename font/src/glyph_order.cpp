@@ -24,8 +24,9 @@ Status SortGlyphsByCode(FontModel& model) {
   if (!std::is_sorted(glyphs.begin(), glyphs.end(), byCode)) {
     std::stable_sort(glyphs.begin(), glyphs.end(), byCode);
   }
-  const auto same = std::adjacent_find(glyphs.begin(), glyphs.end(),
-                                       [](const Glyph& a, const Glyph& b) { return a.code == b.code; });
+  const auto same =
+      std::adjacent_find(glyphs.begin(), glyphs.end(),
+                         [](const Glyph& a, const Glyph& b) { return a.code == b.code; });
   if (same == glyphs.end()) return Ok();
   const Glyph& later = ComesLater(same->source, (same + 1)->source) ? *same : *(same + 1);
   return Diagnostic{model.fileOf(later.source), later.source.line,

@@ -65,7 +65,8 @@ Result<FontModel> ScanInput(const ConversionRequest& request, bdf::LineReaderSta
   return ScanForKvn(input, request.input, lineState);
 }
 
-Status WriteOutput(const std::string& outputPath, const FontModel& font, const kvn::KvnFront& front) {
+Status WriteOutput(const std::string& outputPath, const FontModel& font,
+                   const kvn::KvnFront& front) {
   auto replacement = IsStandardStream(outputPath) ? platform::FileReplacement::ToStandardOutput()
                                                   : platform::FileReplacement::Begin(outputPath);
   if (!replacement) return replacement.error();

@@ -34,7 +34,8 @@ std::string Bdf2kvnPath() {
 }
 
 // Runs bdf2kvn with `args` in `dir`.
-Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args, const RunOptions& options = {}) {
+Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args,
+                const RunOptions& options = {}) {
   args.insert(args.begin(), Bdf2kvnPath());
   if (!options.loader.empty()) args.insert(args.begin(), options.loader);
   std::vector<char*> argv;

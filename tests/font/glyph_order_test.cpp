@@ -22,12 +22,14 @@ TEST(SortGlyphsByCode, OrdersGlyphsAndKeepsTheirBitmaps) {
   ASSERT_TRUE(SortGlyphsByCode(model).ok());
   std::vector<std::pair<std::int32_t, int>> order;
   for (const Glyph& glyph : model.glyphs) order.emplace_back(glyph.code, model.bitmap(glyph)[0]);
-  EXPECT_EQ(order, (std::vector<std::pair<std::int32_t, int>>{{0, 15}, {65, 7}, {66, 3}, {300, 11}}));
+  EXPECT_EQ(order,
+            (std::vector<std::pair<std::int32_t, int>>{{0, 15}, {65, 7}, {66, 3}, {300, 11}}));
 }
 
 TEST(SortGlyphsByCode, RefusesTwoGlyphsWithOneCodeNamingTheLaterOne) {
-  for (const auto& glyphs : {std::vector<std::pair<std::int32_t, std::int64_t>>{{70, 3}, {65, 9}, {70, 21}},
-                             std::vector<std::pair<std::int32_t, std::int64_t>>{{70, 21}, {65, 9}, {70, 3}}}) {
+  for (const auto& glyphs :
+       {std::vector<std::pair<std::int32_t, std::int64_t>>{{70, 3}, {65, 9}, {70, 21}},
+        std::vector<std::pair<std::int32_t, std::int64_t>>{{70, 21}, {65, 9}, {70, 3}}}) {
     FontModel model = Font(glyphs);
     model.glyphs[0].sourceCode = model.glyphs[2].sourceCode = 8481;  // mapped to one code
     const Status sorted = SortGlyphsByCode(model);

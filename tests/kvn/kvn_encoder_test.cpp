@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "kvn/kvn_encoder.h"
 #include "expected_kvn.h"
+#include "kvn/kvn_encoder.h"
 
 namespace kelvane::kvn {
 namespace {
@@ -32,8 +32,7 @@ TEST(EncodeKvn, WritesTheWorkedExample) {
   const auto bytes = EncodeKvn(test::ModelOf(16, 16, 0x8140, glyphs));
   ASSERT_TRUE(bytes.ok());
   ASSERT_EQ(bytes->size(), 120u);
-  EXPECT_EQ(Hex(*bytes, 21),
-            "03 00 02 00 00 00 10 10 20 40 81 41 81 40 81 A0 82 A0 82 9E 82");
+  EXPECT_EQ(Hex(*bytes, 21), "03 00 02 00 00 00 10 10 20 40 81 41 81 40 81 A0 82 A0 82 9E 82");
   for (std::size_t k = 0; k < 3; ++k) {
     EXPECT_EQ((*bytes)[21 + k * 33], 16) << k;
     EXPECT_EQ((*bytes)[22 + k * 33], glyphs[k].code & 0xFF) << k;

@@ -17,13 +17,17 @@ TEST(JisToSjis, MapsRowCellCodes) {
 }
 
 TEST(CharsetIdOf, KnowsCharacterSetsByTheirBeginningInAnyCase) {
-  const std::pair<const char*, CharsetId> cases[] = {
-      {"ISO8859-1", CHARSET_ISO8859},      {"iso8859", CHARSET_ISO8859},
-      {"JISX0201.1976", CHARSET_JISX0201}, {"jisx0208.1983", CHARSET_JISX0208},
-      {"ISO646.1991-IRV", CHARSET_ISO646}, {"iso646.1991-irv", CHARSET_ISO646},
-      {"ISO646.1991-DE", CHARSET_UNSUPPORTED}, {"ISO10646", CHARSET_UNSUPPORTED},
-      {"JISX0213", CHARSET_UNSUPPORTED},   {"ISO885", CHARSET_UNSUPPORTED},
-      {"", CHARSET_UNSUPPORTED}};
+  const std::pair<const char*, CharsetId> cases[] = {{"ISO8859-1", CHARSET_ISO8859},
+                                                     {"iso8859", CHARSET_ISO8859},
+                                                     {"JISX0201.1976", CHARSET_JISX0201},
+                                                     {"jisx0208.1983", CHARSET_JISX0208},
+                                                     {"ISO646.1991-IRV", CHARSET_ISO646},
+                                                     {"iso646.1991-irv", CHARSET_ISO646},
+                                                     {"ISO646.1991-DE", CHARSET_UNSUPPORTED},
+                                                     {"ISO10646", CHARSET_UNSUPPORTED},
+                                                     {"JISX0213", CHARSET_UNSUPPORTED},
+                                                     {"ISO885", CHARSET_UNSUPPORTED},
+                                                     {"", CHARSET_UNSUPPORTED}};
   for (const auto& [name, id] : cases) EXPECT_EQ(CharsetIdOf(name), id) << name;
 }
 

@@ -47,12 +47,16 @@ const std::string kBox = "FONTBOUNDINGBOX 8 1 0 0\n";
 const std::vector<int> kFF = {0xFF};
 
 TEST(OutputPathFor, ReplacesTheExtensionOfTheFileNameOnly) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"}, {"C:\\a.b\\font", "C:\\a.b\\font.kvn"},
-      {"/home/a.b/font", "/home/a.b/font.kvn"},     {"dir/x.y.bdf", "dir/x.y.kvn"},
-      {"C:\\f\\name.", "C:\\f\\name.kvn"},          {"font", "font.kvn"},
-      {".fontA", ".fontA.kvn"},                     {"dir/.fontB", "dir/.fontB.kvn"},
-      {"C:\\f\\.fontC", "C:\\f\\.fontC.kvn"},       {".k16.bdf", ".k16.kvn"}};
+  const std::pair<const char*, const char*> cases[] = {{"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"},
+                                                       {"C:\\a.b\\font", "C:\\a.b\\font.kvn"},
+                                                       {"/home/a.b/font", "/home/a.b/font.kvn"},
+                                                       {"dir/x.y.bdf", "dir/x.y.kvn"},
+                                                       {"C:\\f\\name.", "C:\\f\\name.kvn"},
+                                                       {"font", "font.kvn"},
+                                                       {".fontA", ".fontA.kvn"},
+                                                       {"dir/.fontB", "dir/.fontB.kvn"},
+                                                       {"C:\\f\\.fontC", "C:\\f\\.fontC.kvn"},
+                                                       {".k16.bdf", ".k16.kvn"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
 
@@ -168,7 +172,8 @@ TEST(ConvertFile, RefusesWithOneMessageAndChangesNothing) {
     LineReaderState lineState;
     ConvertFile(dir / c.in, host, lineState);
     std::string message = c.message;
-    if (const auto at = message.find('@'); at != std::string::npos) message.replace(at, 1, dir / "");
+    if (const auto at = message.find('@'); at != std::string::npos)
+      message.replace(at, 1, dir / "");
     EXPECT_EQ(host.events, (std::vector<std::string>{"busy on", "error: " + message, "busy off"}));
     EXPECT_EQ(TakeSnapshot(dir.path()), expected);
   }

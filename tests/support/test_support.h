@@ -11,7 +11,6 @@
 #include <map>
 #include <string>
 
-
 #include "font/result.h"
 
 namespace kelvane {

@@ -30,7 +30,5 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphTarget glyph, const FontBox& box);
 
 // The byte two hex digits spell; a single digit stands for both, none gives 0.
 std::uint8_t HexPairToByte(std::string_view pair);
-// 0..15 for 0-9, A-F and a-f; 0 for anything else and for the empty text.
-std::int16_t HexDigitValue(std::string_view digit);
 
 }  // namespace kelvane::bdf

@@ -33,7 +33,7 @@ struct Glyph {
   std::int32_t code = 0;        // the code the glyph is found by (mapped by later stages)
   std::int32_t sourceCode = 0;  // the code the font file gave it
   std::uint8_t advance = 0;
-  std::uint32_t bitmap = 0;     // which bitmap of the arena is this glyph's
+  std::uint32_t bitmap = 0;  // which bitmap of the arena is this glyph's
   SourceLine source;
 };
 
@@ -50,12 +50,12 @@ class FontModel {
   explicit FontModel(std::pmr::memory_resource* arenaMemory = std::pmr::get_default_resource())
       : arena_(arenaMemory) {}
 
-  std::vector<std::string> files;  // the files the glyphs came from
-  FontBox box;                     // the cell and where the origin lies in it
-  SourceLine boxSource;            // where the box was given
-  std::string boxLine;             // the text that gave it, for messages
-  std::string registry;            // CHARSET_REGISTRY, e.g. "JISX0208.1983"
-  std::string encoding;            // CHARSET_ENCODING, e.g. "0"
+  std::vector<std::string> files;           // the files the glyphs came from
+  FontBox box;                              // the cell and where the origin lies in it
+  SourceLine boxSource;                     // where the box was given
+  std::string boxLine;                      // the text that gave it, for messages
+  std::string registry;                     // CHARSET_REGISTRY, e.g. "JISX0208.1983"
+  std::string encoding;                     // CHARSET_ENCODING, e.g. "0"
   std::optional<std::int32_t> defaultChar;  // DEFAULT_CHAR, a code of the font
   std::int32_t defaultCode = 0;             // the default character's mapped code
   std::vector<Glyph> glyphs;

@@ -23,7 +23,7 @@ struct Diagnostic {
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : state_(std::move(value)) {}                     // NOLINT: implicit by design
   Result(Diagnostic diagnostic) : state_(std::move(diagnostic)) {}  // NOLINT
 
   bool ok() const { return state_.index() == 0; }
