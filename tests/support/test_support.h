@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "font/result.h"
@@ -29,7 +30,8 @@ class TempDir {
  public:
   TempDir() {
     std::string pattern = (fs::temp_directory_path() / "kelvane-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
   }
   ~TempDir() {
     std::error_code ec;

@@ -1,0 +1,336 @@
+// Every file these tests make is in a scratch directory under the temporary
+// directory; the device nodes too, so that a fault cannot touch the system's.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/file_replacement.h"
+#include "platform/input_file.h"
+#include "platform/large_buffer.h"
+
+namespace {
+const char* gFlushTarget = nullptr;  // while set, fsync() notes in gFlushes
+std::vector<std::string> gFlushes;   // what it flushed, and what the target then held
+}  // namespace
+
+extern "C" int fsync(int fd) {  // stands in for the C library's in this program
+  struct stat status {};
+  if (gFlushTarget != nullptr && fstat(fd, &status) == 0) {
+    std::string held;
+    std::getline(std::ifstream(gFlushTarget), held);
+    gFlushes.push_back((S_ISDIR(status.st_mode) ? "directory with " : "file with ") + held);
+  }
+  return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+namespace kelvane::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::set<std::string>;
+constexpr unsigned kSpareId = 12345;  // a user and group id no account has
+
+// A fresh directory, removed with its contents. Throws if none can be made,
+// rather than let a test write to the working directory.
+struct ScratchDir {
+  ScratchDir() {
+    std::string pattern = (fs::absolute(fs::temp_directory_path()) / "kvplat-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make " + pattern);
+    path = pattern;
+  }
+  ~ScratchDir() { fs::remove_all(path, ignored); }
+  std::string operator/(const std::string& name) const { return (path / name).string(); }
+  // Every path in the tree, relative to the directory; links are not followed.
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(path)) {
+      names.insert(entry.path().lexically_relative(path).string());
+    }
+    return names;
+  }
+  fs::path path;
+  std::error_code ignored;
+};
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+template <class T>
+std::string Outcome(const Result<T>& result) {  // "ok", or the reason a step failed
+  return result ? "ok" : result.error().text;
+}
+
+// Runs `body` in a child process, which SIGALRM ends after 5 s, and returns its
+// standard output, the text `body` returns last; `status` gets its wait status.
+template <class Body>
+std::string RunInChild(const Body& body, int* status = nullptr) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    alarm(5);
+    dup2(fds[1], STDOUT_FILENO);
+    const std::string said = [&]() noexcept { return body(); }();  // never back into gtest
+    _exit(write(STDOUT_FILENO, said.data(), said.size()) < 0);
+  }
+  close(fds[1]);
+  if (pid > 0) waitpid(pid, status, 0);
+  char buffer[512];  // more than any body says, which waits in the pipe
+  const ssize_t got = read(fds[0], buffer, sizeof buffer);
+  close(fds[0]);
+  return std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
+}
+
+Status Replace(const std::string& path, const std::string& bytes) {
+  Result<FileReplacement> replacement = FileReplacement::Begin(path);
+  if (!replacement) return replacement.error();
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  if (Status written = replacement->Write({data, bytes.size()}); !written) return written;
+  return replacement->Commit();
+}
+
+mode_t ModeOf(const std::string& path) {  // with the set-id and sticky bits
+  return static_cast<mode_t>(fs::symlink_status(path).permissions());
+}
+
+TEST(FileReplacement, KeepsOwnerAndModeWithoutSetIdBitsOrGivesNewFileUmaskMode) {
+  const struct {
+    mode_t before;  // the existing file's mode, or 0 for none
+    mode_t mask, after;
+  } cases[] = {{0644, 027, 0644},  {04755, 0, 0755}, {02750, 027, 0750},
+               {06777, 022, 0777}, {0, 027, 0640},   {0, 0, 0666}};
+  const std::string name(255, 'n');  // the longest a file name may be
+  bool chowned = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::oct << "mode 0" << c.before << ", umask 0" << c.mask);
+    ScratchDir dir;
+    if (c.before != 0) {
+      WriteBytes(dir / name, "old contents");
+      chowned = chown((dir / name).c_str(), kSpareId, kSpareId) == 0 && chowned;
+      ASSERT_EQ(chmod((dir / name).c_str(), c.before), 0);
+    }
+    const mode_t savedMask = umask(c.mask);
+    EXPECT_EQ(Outcome(Replace(dir / name, "new")), "ok");
+    umask(savedMask);
+    EXPECT_EQ(ReadBytes(dir / name), "new");
+    EXPECT_EQ(ModeOf(dir / name), c.after);
+    EXPECT_EQ(dir.Names(), Names{name});
+    struct stat status {};
+    if (c.before != 0 && chowned && lstat((dir / name).c_str(), &status) == 0) {
+      EXPECT_EQ(std::pair(status.st_uid, status.st_gid), std::pair(kSpareId, kSpareId));
+    }
+  }
+  if (!chowned) GTEST_SKIP() << "the owner checks need root, to chown files to " << kSpareId;
+}
+
+TEST(FileReplacement, TemporaryIsPrivateAndGoesWithoutCommit) {
+  ScratchDir dir;
+  WriteBytes(dir / "out.kvn", "old");
+  {
+    const mode_t savedMask = umask(0);
+    Result<FileReplacement> replacement = FileReplacement::Begin(dir / "out.kvn");
+    umask(savedMask);
+    ASSERT_EQ(Outcome(replacement), "ok");
+    Names temporary = dir.Names();
+    temporary.erase("out.kvn");
+    ASSERT_EQ(temporary.size(), 1u);
+    EXPECT_EQ(ModeOf(dir / *temporary.begin()), 0600u);
+  }
+  EXPECT_EQ(dir.Names(), Names{"out.kvn"});
+  EXPECT_EQ(ReadBytes(dir / "out.kvn"), "old");
+}
+
+TEST(FileReplacement, FollowsLinksExceptOtherUsersInSharedDirectories) {
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> links;  // the first is replaced
+    std::string foreign;   // the link given to the spare user, if any
+    bool foreignShared;    // "shared" given to the spare user too
+    std::string replaced;  // empty when refused
+  } cases[] = {
+      {"one link", {{"out", "real"}}, "", false, "real"},
+      {"dangling link", {{"out", "made"}}, "", false, "made"},
+      {"chain", {{"out", "shared/hop"}, {"shared/hop", "real"}}, "", false, "shared/real"},
+      {"our link in a shared directory", {{"shared/out", "../real"}}, "", false, "real"},
+      // From here on files are given to the spare user, which needs root.
+      {"another user's link there", {{"shared/out", "../real"}}, "shared/out", false, ""},
+      {"the directory owner's link there", {{"shared/out", "../real"}}, "shared/out", true, "real"},
+      {"foreign hop there",
+       {{"out", "shared/hop"}, {"shared/hop", "real"}},
+       "shared/hop",
+       false,
+       ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    fs::create_directory(dir / "shared");
+    ASSERT_EQ(chmod((dir / "shared").c_str(), 01777), 0);  // sticky and world-writable
+    WriteBytes(dir / "real", "old");
+    WriteBytes(dir / "shared/real", "old");
+    for (const auto& [link, target] : c.links) fs::create_symlink(target, dir / link);
+    if ((!c.foreign.empty() && lchown((dir / c.foreign).c_str(), kSpareId, -1) != 0) ||
+        (c.foreignShared && chown((dir / "shared").c_str(), kSpareId, -1) != 0)) {
+      GTEST_SKIP() << "giving files to uid " << kSpareId << " needs root";
+    }
+    Names expected = dir.Names();
+    if (!c.replaced.empty()) expected.insert(c.replaced);
+    EXPECT_EQ(Outcome(Replace(dir / c.links[0].first, "new")),
+              c.replaced.empty() ? "symbolic link in a shared directory" : "ok");
+    for (const std::string file : {"real", "shared/real"}) {
+      EXPECT_EQ(ReadBytes(dir / file), file == c.replaced ? "new" : "old") << file;
+    }
+    EXPECT_EQ(dir.Names(), expected);  // nothing else made, no temporary left
+  }
+}
+
+TEST(FileReplacement, RefusesWhatItMayNotReplace) {
+  ScratchDir dir;
+  fs::create_directory(dir / "directory");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0666), 0);
+  WriteBytes(dir / "read-only", "old");
+  ASSERT_EQ(chmod((dir / "read-only").c_str(), 0444), 0);
+  const bool device = mknod((dir / "device").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  const Names before = dir.Names();
+  const std::pair<std::string, std::string> cases[] = {
+      {"directory", "Is a directory"},
+      {"fifo", "not a regular file"},
+      {"device", "not a regular file"},
+      {"read-only", "Permission denied"},
+      {"missing/out", "No such file or directory"}};
+  for (const auto& [name, reason] : cases) {
+    if (name != "device" || device) {
+      EXPECT_EQ(Outcome(Replace(dir / name, "new")), reason) << name;
+    }
+  }
+  EXPECT_EQ(dir.Names(), before);
+  EXPECT_EQ(ReadBytes(dir / "read-only"), "old");
+  if (!device) GTEST_SKIP() << "making a device node needs root";
+}
+
+TEST(FileReplacement, FlushesFileBeforeRenameAndDirectoryAfter) {
+  ScratchDir dir;
+  const std::string target = dir / "out.kvn";
+  WriteBytes(target, "old");
+  gFlushes.clear();
+  gFlushTarget = target.c_str();
+  const std::string outcome = Outcome(Replace(target, "new"));
+  gFlushTarget = nullptr;
+  EXPECT_EQ(outcome, "ok");
+  EXPECT_EQ(gFlushes, (std::vector<std::string>{"file with old", "directory with new"}));
+}
+
+TEST(FileReplacement, WritePastFileSizeLimitFailsAndLeavesNoTemporary) {
+  ScratchDir dir;
+  const std::string output = RunInChild([&] {
+    InstallSignalHandling();
+    const rlimit limit{4096, 4096};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("no limit");
+    return Outcome(Replace(dir / "out.kvn", std::string(10000, 'x')));
+  });
+  EXPECT_EQ(output, "File too large");
+  EXPECT_EQ(dir.Names(), Names{});
+}
+
+TEST(FileReplacement, TerminationSignalRemovesTemporary) {
+  ScratchDir dir;
+  WriteBytes(dir / "out.kvn", "old");
+  int status = 0;
+  const std::string output = RunInChild(
+      [&] {
+        signal(SIGTERM, SIG_DFL);  // in case the tests run with it ignored
+        InstallSignalHandling();
+        Result<FileReplacement> replacement = FileReplacement::Begin(dir / "out.kvn");
+        if (replacement && dir.Names().size() == 2) kill(getpid(), SIGTERM);
+        return "lived on, with " + std::to_string(dir.Names().size()) + " files";
+      },
+      &status);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << output;
+  EXPECT_EQ(dir.Names(), Names{"out.kvn"});
+  EXPECT_EQ(ReadBytes(dir / "out.kvn"), "old");
+}
+
+std::string ReadAll(InputFile& file) {  // a few bytes at a time
+  std::string bytes;
+  char buffer[7];
+  for (Result<std::size_t> got = file.Read(buffer); got && *got > 0; got = file.Read(buffer)) {
+    bytes.append(buffer, *got);
+  }
+  return bytes;
+}
+
+TEST(InputFile, ReadsARegularFileAndKnowsItThroughALink) {
+  ScratchDir dir;
+  const std::string bytes("STARTFONT 2.1\n\0\xff ENDFONT\n", 25);
+  WriteBytes(dir / "font.bdf", bytes);
+  WriteBytes(dir / "copy.bdf", bytes);
+  fs::create_symlink("font.bdf", dir / "alias.bdf");
+  Result<InputFile> file = InputFile::Open(dir / "font.bdf", InputKinds::kRegularOnly);
+  ASSERT_EQ(Outcome(file), "ok");
+  EXPECT_EQ(ReadAll(*file), bytes);
+  EXPECT_TRUE(file->IsSameFileAs(dir / "alias.bdf"));
+  EXPECT_FALSE(file->IsSameFileAs(dir / "copy.bdf"));
+}
+
+TEST(InputFile, RefusesDirectoriesDevicesAndUnwantedPipesWithoutWaiting) {
+  ScratchDir dir;
+  fs::create_directory(dir / "directory");
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);  // which no writer opens
+  const bool device = mknod((dir / "device").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  const auto open = [&](const std::string& name, InputKinds kinds) {  // the alarm ends a wait
+    return RunInChild([&] { return Outcome(InputFile::Open(dir / name, kinds)); });
+  };
+  EXPECT_EQ(open("directory", InputKinds::kAllowPipes), "Is a directory");
+  EXPECT_EQ(open("fifo", InputKinds::kRegularOnly), "not a regular file");
+  if (!device) GTEST_SKIP() << "making a device node needs root";
+  EXPECT_EQ(open("device", InputKinds::kAllowPipes), "not a regular file");
+}
+
+TEST(InputFile, ReadsAFifoWhenPipesAreAllowed) {
+  ScratchDir dir;
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // With a reading end open, a writing end opens at once and the bytes wait in the pipe.
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+  ASSERT_EQ(write(writer, "through a pipe", 14), 14);
+  Result<InputFile> file = InputFile::Open(fifo, InputKinds::kAllowPipes);
+  close(writer);
+  close(reader);
+  ASSERT_EQ(Outcome(file), "ok");
+  EXPECT_EQ(ReadAll(*file), "through a pipe");
+}
+
+TEST(LargeBufferResource, GivesWritableMemoryHugePageAlignedWhenLarge) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  for (const std::size_t size : {std::size_t{100}, 4 * kMiB}) {
+    auto* bytes = static_cast<unsigned char*>(LargeBufferResource()->allocate(size, 16));
+    const std::size_t alignment = size >= 2 * kMiB ? 2 * kMiB : 16;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bytes) % alignment, 0u) << size << " bytes";
+    std::memset(bytes, 0xa5, size);  // faults unless all of it is there to write
+    LargeBufferResource()->deallocate(bytes, size, 16);
+  }
+}
+
+}  // namespace
+}  // namespace kelvane::platform
