@@ -1,7 +1,12 @@
 // bdf2kvn: converts BDF bitmap fonts into KVN font files from the command line.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,17 +23,17 @@ struct Arguments {
   std::vector<std::string> files;
   std::string output;
   bool verbose = false;
+  std::string charset, table = "cp932", charsFile, codes;
 };
 
 int UsageError(const std::string& text) {
-  std::cerr << "bdf2kvn: " << text << '\n';
+  std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(text) << '\n';
   return kExitUsage;
 }
 
 // A usage error's text, or empty when the arguments can be acted on.
 std::string CheckArguments(const Arguments& args, bool outputGiven) {
   if (outputGiven && args.output.empty()) return "-o needs a file name";
-  if (outputGiven && args.files.size() != 1) return "-o needs exactly one FILE";
   for (const std::string& file : args.files) {
     if (file.empty()) return "empty FILE argument";
     if (file == kelvane::kStandardStream && !outputGiven) {
@@ -47,23 +52,58 @@ void PrintSummary(std::ostream& out, const kelvane::ConversionSummary& summary) 
   }
 }
 
-int ConvertAll(const Arguments& args) {
+// The conversion options, with the --chars text read; a usage error's text on failure.
+std::string MakeOptions(const Arguments& args, kelvane::ConversionOptions& options) {
+  options.suggestCharsetOption = true;
+  options.table = args.table;
+  if (!args.charset.empty()) options.charset = args.charset;
+  if (!args.codes.empty()) options.codes = args.codes;
+  if (!args.charsFile.empty()) {
+    std::ifstream in(args.charsFile, std::ios::binary);
+    if (!in) return "--chars: cannot read " + args.charsFile + " (" + std::strerror(errno) + ")";
+    options.charsText.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    options.charsName = args.charsFile;
+  }
+  const auto checked = kelvane::CheckOptions(options);
+  return checked ? std::string() : checked.error().text;
+}
+
+// The input a message is about: the one a refusal names, else the first.
+const std::string& NamedInput(const std::vector<std::string>& inputs,
+                              const kelvane::Result<kelvane::ConversionSummary>& result) {
+  if (result) return inputs.front();
+  const auto named = std::find(inputs.begin(), inputs.end(), result.error().file);
+  return named != inputs.end() ? *named : inputs.front();
+}
+
+// Converts each list of files into one output; 0 or kExitRefused.
+int ConvertAll(const Arguments& args, const kelvane::ConversionOptions& options) {
   kelvane::PrepareProcessForConversions();
   kelvane::LineReaderState lineState;
   // With the font on standard output, the -v lines go to standard error.
   std::ostream& report = args.output == kelvane::kStandardStream ? std::cerr : std::cout;
+  std::vector<std::vector<std::string>> groups;
+  if (args.output.empty()) {
+    for (const std::string& file : args.files) groups.push_back({file});
+  } else {
+    groups.push_back(args.files);
+  }
   int status = 0;
-  for (const std::string& file : args.files) {
-    const std::string target = args.output.empty() ? kelvane::OutputPathFor(file) : args.output;
-    const auto result =
-        kelvane::Convert({file, target, kelvane::InputPolicy::kFilesAndPipes}, lineState);
+  for (const auto& inputs : groups) {
+    const std::string target = args.output.empty() ? kelvane::OutputPathFor(inputs.front())
+                                                   : args.output;
+    const auto result = kelvane::Convert(
+        {inputs, target, kelvane::InputPolicy::kFilesAndPipes, options}, lineState);
+    const std::string prefix = "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(inputs, result));
     if (!result) {
-      std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(file) << ": "
-                << kelvane::EscapeControlBytes(result.error().text) << '\n';
+      std::cerr << prefix << ": " << kelvane::EscapeControlBytes(result.error().text) << '\n';
       status = kExitRefused;
-    } else if (args.verbose) {
-      PrintSummary(report, *result);
+      continue;
     }
+    for (const std::string& warning : result->warnings) {
+      std::cerr << prefix << ": " << kelvane::EscapeControlBytes(warning) << '\n';
+    }
+    if (args.verbose) PrintSummary(report, *result);
   }
   return status;
 }
@@ -72,13 +112,29 @@ int ConvertAll(const Arguments& args) {
 
 int main(int argc, char** argv) {
   CLI::App app{
-      "Converts BDF bitmap fonts into KVN font files.\n"
-      "Each FILE.bdf is written as FILE.kvn beside it.",
+      "Converts BDF bitmap fonts (gzip-compressed too) into KVN font files.\n"
+      "Each FILE.bdf is written as FILE.kvn beside it; with -o, all FILEs go into\n"
+      "one font (a half-width and a full-width font, for example).",
       "bdf2kvn"};
   Arguments args;
   app.add_option("-o,--output", args.output,
-                 "Write to OUTPUT instead (one FILE only); - writes to standard output");
-  app.add_flag("-v,--verbose", args.verbose, "Print what each converted file holds");
+                 "Write one font made of every FILE to OUTPUT; - writes to standard output");
+  app.add_flag("-v,--verbose", args.verbose,
+               "Print what each converted file holds, and what was left out");
+  app.add_option("--charset", args.charset,
+                 "Give the glyphs the codes of this code set: shift_jis, jisx0208, jisx0201, "
+                 "iso8859-1 .. iso8859-16, or unicode (code points up to U+FFFF). Without it, "
+                 "fonts keep their own codes (JIS X 0208 as Shift_JIS) and Unicode fonts are "
+                 "refused");
+  app.add_option("--table", args.table,
+                 "The Japanese table: cp932 (Windows conventions, the default) or jis")
+      ->check(CLI::IsMember({"cp932", "jis"}));
+  app.add_option("--chars", args.charsFile,
+                 "Keep only the glyphs of the characters in this UTF-8 text file (and the "
+                 "default character)");
+  app.add_option("--codes", args.codes,
+                 "Keep only these output codes, e.g. 0x20-0x7E,0x8140-0x84BE (with --chars: "
+                 "both)");
   app.add_option("FILE", args.files, "BDF font files to convert; - reads standard input")
       ->required();
   app.set_version_flag("--version", std::string("bdf2kvn ") + KELVANE_VERSION);
@@ -91,5 +147,9 @@ int main(int argc, char** argv) {
   if (const std::string error = CheckArguments(args, app.count("--output") > 0); !error.empty()) {
     return UsageError(error);
   }
-  return ConvertAll(args);
+  kelvane::ConversionOptions options;
+  if (const std::string error = MakeOptions(args, options); !error.empty()) {
+    return UsageError(error);
+  }
+  return ConvertAll(args, options);
 }

@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::remove(output, ec);
 
   kelvane::bdf::LineReaderState lineState;
-  const auto summary = kelvane::Convert({input.string(), output.string()}, lineState);
+  const auto summary = kelvane::Convert({{input.string()}, output.string()}, lineState);
   const auto fromMemory = ReadFromMemory(data, size);
   if (summary) {
     Check(fromMemory.ok(), "in-memory read refused a font the file conversion accepted");

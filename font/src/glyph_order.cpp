@@ -20,13 +20,16 @@ std::string EncodingLineOf(const Glyph& glyph) {
 
 Status SortGlyphsByCode(FontModel& model) {
   auto& glyphs = model.glyphs;
-  const auto byCode = [](const Glyph& a, const Glyph& b) { return a.code < b.code; };
+  // A glyph kept only as the default goes after every coded one.
+  const auto byCode = [](const Glyph& a, const Glyph& b) {
+    return static_cast<std::uint32_t>(a.code) < static_cast<std::uint32_t>(b.code);
+  };
   if (!std::is_sorted(glyphs.begin(), glyphs.end(), byCode)) {
     std::stable_sort(glyphs.begin(), glyphs.end(), byCode);
   }
   const auto same =
       std::adjacent_find(glyphs.begin(), glyphs.end(),
-                         [](const Glyph& a, const Glyph& b) { return a.code == b.code; });
+                         [](const Glyph& a, const Glyph& b) { return a.code == b.code && a.code != kNoCode; });
   if (same == glyphs.end()) return Ok();
   const Glyph& later = ComesLater(same->source, (same + 1)->source) ? *same : *(same + 1);
   return Diagnostic{model.fileOf(later.source), later.source.line,

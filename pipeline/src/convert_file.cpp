@@ -10,7 +10,7 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderState& lineState) {
   if (inputPath.empty()) return;
   host.SetBusy(true);
-  const ConversionRequest request{inputPath, OutputPathFor(inputPath),
+  const ConversionRequest request{{inputPath}, OutputPathFor(inputPath),
                                   InputPolicy::kRegularFilesOnly};
   const auto result = Convert(request, lineState);
   if (result) {
@@ -22,14 +22,18 @@ void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderS
 }
 
 std::string OutputPathFor(const std::string& inputPath) {
-  for (std::size_t i = inputPath.size(); i-- > 0;) {
-    const char c = inputPath[i];
+  // A compressed font is named for what it holds: k16.bdf.gz gives k16.kvn.
+  std::string_view path = inputPath;
+  const std::size_t nameStart = path.find_last_of("/\\") + 1;
+  if (path.ends_with(".gz") && path.size() - 3 > nameStart) path.remove_suffix(3);
+  for (std::size_t i = path.size(); i-- > 0;) {
+    const char c = path[i];
     if (IsSeparator(c)) break;
     if (c != '.') continue;
-    if (i == 0 || IsSeparator(inputPath[i - 1])) break;  // a dot-file's name, not an extension
-    return inputPath.substr(0, i) + ".kvn";
+    if (i == 0 || IsSeparator(path[i - 1])) break;  // a dot-file's name, not an extension
+    return std::string(path.substr(0, i)) + ".kvn";
   }
-  return inputPath + ".kvn";
+  return std::string(path) + ".kvn";
 }
 
 }  // namespace kelvane

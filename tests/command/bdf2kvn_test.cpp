@@ -130,6 +130,8 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
       {{"日本語.bdf"}, 0, "", "", {{"日本語.kvn", kvn}}},
       {{"-v", "-o", "out.bin", "a.bdf"}, 0, "out.bin" + v, "", {{"out.bin", kvn}}},
       {{"-o", "link.kvn", "a.bdf"}, 0, "", "", {{"old.kvn", kvn}}},
+      // With -o, every FILE goes into one font; the earlier one wins a code.
+      {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 0, "", "", {{"x.kvn", kvn}}},
       // cr.bdf ends in CR, so the LF opening lf.bdf completes that pair.
       {{"-v", "cr.bdf", "lf.bdf", "tail.bdf"}, 1, "cr.kvn" + v + "tail.kvn" + v,
        "bdf2kvn: lf.bdf: Invalid number at line 1! [FONTBOUNDINGBOX 8 x]\n",
@@ -171,7 +173,7 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
       {{"-o", "in.kvn", "-"}, 0, "", "", {{"in.kvn", kvn}}, {.stdinFile = "a.bdf"}},
       {{"-v", "-o", "-", "a.bdf"}, 0, kvn, "-" + v},
       {{"-o", "-", "-"}, 0, kvn, "", {}, {.stdinFile = "a.bdf"}},
-      {{"-"}, 2}, {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2}, {{"-o", "x.kvn", "a.bdf", "cr.bdf"}, 2},
+      {{"-"}, 2}, {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2},
       {{"-o", "", "a.bdf"}, 2}, {{"--bogus", "a.bdf"}, 2},
       {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
   };

@@ -29,6 +29,10 @@ struct SourceLine {
   std::int64_t line = 0;
 };
 
+// The code of a glyph kept only as the font's default: it has no code of its
+// own in the output.
+inline constexpr std::int32_t kNoCode = -1;
+
 struct Glyph {
   std::int32_t code = 0;        // the code the glyph is found by (mapped by later stages)
   std::int32_t sourceCode = 0;  // the code the font file gave it

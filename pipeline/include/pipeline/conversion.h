@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,22 @@ enum class InputPolicy { kRegularFilesOnly, kFilesAndPipes };
 // the output).
 inline constexpr std::string_view kStandardStream = "-";
 
+// What to make of the fonts. Without an output code set, each font keeps the
+// codes of its own character set (JIS X 0208 as Shift_JIS).
+struct ConversionOptions {
+  std::optional<std::string> charset;  // shift_jis, jisx0208, jisx0201, iso8859-N, unicode
+  std::string table = "cp932";         // the Japanese table: jis or cp932
+  std::optional<std::string> charsText;  // keep these characters (UTF-8 text)...
+  std::string charsName;                 // ...read from this file, for notes
+  std::optional<std::string> codes;      // keep these output codes: "0x20-0x7E,0x8140"
+  bool suggestCharsetOption = false;     // a refused ISO 10646 font mentions --charset
+};
+
 struct ConversionRequest {
-  std::string input;   // a UTF-8 path, or "-"
-  std::string output;  // a UTF-8 path, or "-"
+  std::vector<std::string> inputs;  // UTF-8 paths, or "-"; several make one font
+  std::string output;               // a UTF-8 path, or "-"
   InputPolicy inputPolicy = InputPolicy::kFilesAndPipes;
+  ConversionOptions options{};
 };
 
 // What a successful conversion wrote.
@@ -35,8 +48,13 @@ struct ConversionSummary {
   std::int64_t cellWidth = 0;
   std::int64_t cellHeight = 0;
   std::int64_t fileSize = 0;
-  std::vector<std::string> notes;  // details worth telling when asked (-v)
+  std::vector<std::string> notes;     // details worth telling when asked (-v)
+  std::vector<std::string> warnings;  // worth telling always
 };
+
+// Why the options cannot be used (an unknown code set or table, a bad code
+// list, --chars text that is not UTF-8), or Ok.
+Status CheckOptions(const ConversionOptions& options);
 
 // Runs every stage; nothing is written unless all of them succeed.
 Result<ConversionSummary> Convert(const ConversionRequest& request,

@@ -29,7 +29,7 @@ void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderS
 
 // The input path with its extension replaced by ".kvn" (appended when it has
 // none). Both "/" and "\" separate directories; the leading dot of a name
-// such as ".fonts" does not start an extension.
+// such as ".fonts" does not start an extension; a final ".gz" is dropped first.
 std::string OutputPathFor(const std::string& inputPath);
 
 }  // namespace kelvane

@@ -1,0 +1,54 @@
+// Keeping only the glyphs a user needs: the characters of a text, a list of
+// output codes, or both.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "font/font_model.h"
+#include "font/result.h"
+#include "mapping/code_space.h"
+
+namespace kelvane {
+
+struct CodeInterval {
+  std::int32_t first = 0;
+  std::int32_t last = 0;
+  bool operator==(const CodeInterval&) const = default;
+};
+
+// "0x20-0x7E,0x8140-0x84BE,65": codes and ranges of codes, hexadecimal with
+// 0x or decimal, separated by commas.
+Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list);
+
+// The distinct characters of UTF-8 text, line ends and other control
+// characters aside; a failure when the text is not UTF-8.
+Result<std::u32string> CharactersOfText(std::string_view utf8);
+
+struct Subset {
+  std::optional<std::u32string> characters;  // from --chars
+  std::vector<CodeInterval> codes;           // from --codes
+  std::string name;                          // names the text in notes, e.g. "menu.txt"
+};
+
+// Where the characters of output codes are looked up: the output code set, or
+// (without one) the character set of the font each glyph came from, by file.
+struct SubsetSpaces {
+  const CodeSpace* output = nullptr;
+  std::vector<const CodeSpace*> byFile;
+};
+
+// Keeps the glyphs whose code is listed, or whose character (or its variant)
+// is in the text, and always the default character. Characters of the text
+// without a code, or with a code but no glyph, are reported in the notes;
+// a subset that leaves no glyph is refused.
+struct SubsetOutcome {
+  std::vector<std::string> notes;     // told with -v
+  std::vector<std::string> warnings;  // always told
+};
+Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset, const SubsetSpaces& spaces);
+
+}  // namespace kelvane

@@ -1,0 +1,149 @@
+#include "mapping/subset.h"
+
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "mapping/output_mapping.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::size_t kNamedCharacters = 20;
+
+std::optional<std::int32_t> ParseCode(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  std::int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool InIntervals(const std::vector<CodeInterval>& intervals, std::int32_t code) {
+  return std::any_of(intervals.begin(), intervals.end(), [&](const CodeInterval& interval) {
+    return code >= interval.first && code <= interval.last;
+  });
+}
+
+const CodeSpace* SpaceOf(const SubsetSpaces& spaces, const Glyph& glyph) {
+  if (spaces.output != nullptr) return spaces.output;
+  return glyph.source.file < spaces.byFile.size() ? spaces.byFile[glyph.source.file] : nullptr;
+}
+
+// The codes any of the spaces gives `c` or its variant.
+std::vector<std::int32_t> CodesFor(char32_t c, const SubsetSpaces& spaces) {
+  std::vector<const CodeSpace*> all = spaces.byFile;
+  if (spaces.output != nullptr) all = {spaces.output};
+  std::vector<std::int32_t> codes;
+  for (const CodeSpace* space : all) {
+    if (space == nullptr) continue;
+    for (const char32_t each : {c, VariantOf(c).value_or(c)}) {
+      const auto found = space->CodesOf(each);
+      codes.insert(codes.end(), found.begin(), found.end());
+    }
+  }
+  return codes;
+}
+
+std::string CharacterList(const std::u32string& chars) {
+  std::string text;
+  for (std::size_t i = 0; i < chars.size() && i < kNamedCharacters; ++i) {
+    text += (i > 0 ? ", " : "") + DescribeCharacter(chars[i]);
+  }
+  if (chars.size() > kNamedCharacters) text += ", ...";
+  return text;
+}
+
+}  // namespace
+
+Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list) {
+  std::vector<CodeInterval> intervals;
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    const std::size_t dash = item.find('-');
+    const auto first = ParseCode(item.substr(0, dash));
+    const auto last = dash == std::string_view::npos ? first : ParseCode(item.substr(dash + 1));
+    if (!first || !last || *last < *first) {
+      return Diagnostic{.text = "not a code or a range of codes: \"" + std::string(item) + "\""};
+    }
+    intervals.push_back({*first, *last});
+  }
+  if (intervals.empty()) return Diagnostic{.text = "no codes listed"};
+  return intervals;
+}
+
+Result<std::u32string> CharactersOfText(std::string_view utf8) {
+  std::u32string chars;
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
+  const auto length = static_cast<std::int32_t>(utf8.size());
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0) return Diagnostic{.text = "not UTF-8 text (byte " + std::to_string(i) + ")"};
+    if (c < 0x20 || c == 0x7F || c == 0xFEFF) continue;  // line ends, a byte order mark
+    chars.push_back(static_cast<char32_t>(c));
+  }
+  std::sort(chars.begin(), chars.end());
+  chars.erase(std::unique(chars.begin(), chars.end()), chars.end());
+  return chars;
+}
+
+Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
+                                  const SubsetSpaces& spaces) {
+  SubsetOutcome outcome;
+  std::u32string wanted;
+  if (subset.characters) wanted = *subset.characters;
+  const auto isWanted = [&](char32_t c) {
+    return std::binary_search(wanted.begin(), wanted.end(), c);
+  };
+  const auto keep = [&](const Glyph& glyph) {
+    if (glyph.code == font.defaultCode) return true;
+    if (InIntervals(subset.codes, glyph.code)) return true;
+    const CodeSpace* space = SpaceOf(spaces, glyph);
+    if (space == nullptr || wanted.empty()) return false;
+    const auto c = space->Decode(glyph.code);
+    return c && (isWanted(*c) || (VariantOf(*c) && isWanted(*VariantOf(*c))));
+  };
+  if (subset.characters) {
+    std::u32string noCode, noGlyph;
+    for (const char32_t c : wanted) {
+      const auto codes = CodesFor(c, spaces);
+      if (codes.empty()) {
+        noCode += c;
+      } else if (std::none_of(font.glyphs.begin(), font.glyphs.end(), [&](const Glyph& glyph) {
+                   return std::find(codes.begin(), codes.end(), glyph.code) != codes.end();
+                 })) {
+        noGlyph += c;
+      }
+    }
+    const std::string where = spaces.output != nullptr ? spaces.output->name() : "the font";
+    if (!noCode.empty()) {
+      outcome.warnings.push_back(std::to_string(noCode.size()) + " characters of " + subset.name +
+                                 " have no code in " + where + " (-v names them)");
+      outcome.notes.push_back("no code in " + where + ": " + CharacterList(noCode));
+    }
+    if (!noGlyph.empty()) {
+      outcome.warnings.push_back(std::to_string(noGlyph.size()) + " characters of " + subset.name +
+                                 " have no glyph in the font (-v names them)");
+      outcome.notes.push_back("no glyph: " + CharacterList(noGlyph));
+    }
+  }
+  std::erase_if(font.glyphs, [&](const Glyph& glyph) { return !keep(glyph); });
+  if (std::none_of(font.glyphs.begin(), font.glyphs.end(),
+                   [](const Glyph& glyph) { return glyph.code != kNoCode; })) {
+    return Diagnostic{font.files.empty() ? std::string() : font.files.front(), 0,
+                      "No glyph is left in the subset!"};
+  }
+  return outcome;
+}
+
+}  // namespace kelvane
