@@ -23,6 +23,7 @@ Diagnostic GlyphOutOfRange(const FontModel& model, const Glyph& glyph, const std
 // The first glyph whose code or position the layout cannot store, or nullopt.
 std::optional<Diagnostic> CheckGlyphLimits(const FontModel& model) {
   for (const Glyph& glyph : model.glyphs) {
+    if (glyph.code == kNoCode && &glyph == &model.glyphs.back()) continue;  // the default alone
     if (glyph.code < 0 || glyph.code > kMaxCode) {
       return GlyphOutOfRange(model, glyph,
                              "the code is " + std::to_string(glyph.code) + "; codes go up to " +
@@ -97,12 +98,18 @@ Result<KvnFront> PlanKvn(const FontModel& model) {
                       ValueOutOfRangeAt(model.boxSource.line, model.boxLine, *reason)};
   }
   if (auto refusal = CheckGlyphLimits(model)) return std::move(*refusal);
-  std::vector<std::int32_t> codes(model.glyphs.size());
-  std::transform(model.glyphs.begin(), model.glyphs.end(), codes.begin(),
-                 [](const Glyph& glyph) { return glyph.code; });
-  const RangeTable table = BuildRanges(codes, model.defaultCode);
+  // A default glyph without a code of its own comes last, outside every range.
+  std::vector<std::int32_t> codes;
+  codes.reserve(model.glyphs.size());
+  for (const Glyph& glyph : model.glyphs) {
+    if (glyph.code != kNoCode) codes.push_back(glyph.code);
+  }
+  RangeTable table = BuildRanges(codes, model.defaultCode);
+  if (model.defaultCode == kNoCode && codes.size() < model.glyphs.size()) {
+    table.defaultIndex = static_cast<std::int32_t>(codes.size());
+  }
   KvnFront front;
-  front.header = {static_cast<std::int64_t>(codes.size()),
+  front.header = {static_cast<std::int64_t>(model.glyphs.size()),
                   static_cast<std::int64_t>(table.ranges.size()),
                   table.defaultIndex,
                   model.box.width,
