@@ -90,11 +90,12 @@ int ConvertAll(const Arguments& args, const kelvane::ConversionOptions& options)
   }
   int status = 0;
   for (const auto& inputs : groups) {
-    const std::string target = args.output.empty() ? kelvane::OutputPathFor(inputs.front())
-                                                   : args.output;
+    const std::string target =
+        args.output.empty() ? kelvane::OutputPathFor(inputs.front()) : args.output;
     const auto result = kelvane::Convert(
         {inputs, target, kelvane::InputPolicy::kFilesAndPipes, options}, lineState);
-    const std::string prefix = "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(inputs, result));
+    const std::string prefix =
+        "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(inputs, result));
     if (!result) {
       std::cerr << prefix << ": " << kelvane::EscapeControlBytes(result.error().text) << '\n';
       status = kExitRefused;

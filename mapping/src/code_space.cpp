@@ -70,8 +70,10 @@ class Converter {
     const int32_t count = ucnv_toUChars(converter_, out, 4, bytes, length, &error);
     if (U_FAILURE(error) || count == 0) return std::nullopt;
     char32_t c = out[0];
-    if (U16_IS_LEAD(out[0]) && count == 2) c = U16_GET_SUPPLEMENTARY(out[0], out[1]);
-    else if (count != 1) return std::nullopt;
+    if (U16_IS_LEAD(out[0]) && count == 2)
+      c = U16_GET_SUPPLEMENTARY(out[0], out[1]);
+    else if (count != 1)
+      return std::nullopt;
     if (c == 0xFFFD || c == 0x1A || (c >= 0xE000 && c <= 0xF8FF)) return std::nullopt;
     return c;
   }
@@ -108,8 +110,8 @@ void AddJisX0208(Converter& converter, CodeList& codes) {
 
 // NEC row 13 and the IBM extensions of the Windows table.
 void AddWindowsExtensions(Converter& converter, CodeList& codes) {
-  for (const auto& [first, last] : {std::pair{0x8740, 0x879C}, std::pair{0xED40, 0xEEFC},
-                                   std::pair{0xFA40, 0xFC4B}}) {
+  for (const auto& [first, last] :
+       {std::pair{0x8740, 0x879C}, std::pair{0xED40, 0xEEFC}, std::pair{0xFA40, 0xFC4B}}) {
     AddDecoded(converter, first, last, codes);
   }
 }
@@ -194,7 +196,8 @@ Result<CodeSpace> CodeSpace::ForOutput(std::string_view name, JapaneseTable tabl
                               "unicode)"};
   }
   Converter converter(ConverterName(table));
-  if (!converter.ok()) return Diagnostic{.text = "no ICU table " + std::string(ConverterName(table))};
+  if (!converter.ok())
+    return Diagnostic{.text = "no ICU table " + std::string(ConverterName(table))};
   CodeList codes;
   if (oneByte) AddSingleBytes(converter, codes);
   if (twoByte) AddJisX0208(converter, codes);

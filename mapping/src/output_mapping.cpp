@@ -86,8 +86,8 @@ std::vector<std::string> LeftOutNotes(const FontModel& font,
              " (line " + std::to_string(glyph.source.line) + ")";
   }
   if (count == 0) return {};
-  return {std::to_string(count) + " glyphs have no code in " + output + " and were left out: " +
-          named + (count > kNamedLeftOut ? ", ..." : "")};
+  return {std::to_string(count) + " glyphs have no code in " + output +
+          " and were left out: " + named + (count > kNamedLeftOut ? ", ..." : "")};
 }
 
 }  // namespace
@@ -142,9 +142,8 @@ Result<std::vector<std::string>> MapToOutput(FontModel& font, const CodeSpace& o
   // The default character: the lowest code its glyph got, else kept without one.
   std::int32_t defaultCode = 0;
   if (font.defaultChar) {
-    const auto it = std::find_if(font.glyphs.begin(), font.glyphs.end(), [&](const Glyph& g) {
-      return g.sourceCode == *font.defaultChar;
-    });
+    const auto it = std::find_if(font.glyphs.begin(), font.glyphs.end(),
+                                 [&](const Glyph& g) { return g.sourceCode == *font.defaultChar; });
     if (it != font.glyphs.end()) {
       const auto coded = std::find_if(mapped.begin(), mapped.end(),
                                       [&](const Glyph& g) { return g.bitmap == it->bitmap; });

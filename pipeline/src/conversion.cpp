@@ -144,7 +144,8 @@ std::optional<Diagnostic> CheckCombinedCell(const std::vector<FontModel>& fonts)
   for (std::size_t count = 2; count <= fonts.size(); ++count) {
     const auto cell = MergedCell(std::span(fonts).first(count));
     const FontModel& added = fonts[count - 1];
-    const auto reason = cell ? kvn::CellLimitReason(*cell) : std::optional<std::string>("too large");
+    const auto reason =
+        cell ? kvn::CellLimitReason(*cell) : std::optional<std::string>("too large");
     if (!reason) continue;
     return Diagnostic{added.fileOf(added.boxSource), added.boxSource.line,
                       ValueOutOfRangeAt(added.boxSource.line, added.boxLine,
@@ -196,7 +197,8 @@ Result<Prepared> ReadAndPrepare(const ConversionRequest& request, bdf::LineReade
   return Prepare(std::move(fonts), *plan);
 }
 
-Status WriteOutput(const std::string& outputPath, const FontModel& font, const kvn::KvnFront& front) {
+Status WriteOutput(const std::string& outputPath, const FontModel& font,
+                   const kvn::KvnFront& front) {
   auto replacement = IsStandardStream(outputPath) ? platform::FileReplacement::ToStandardOutput()
                                                   : platform::FileReplacement::Begin(outputPath);
   if (!replacement) return replacement.error();

@@ -10,8 +10,8 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 void ConvertFile(const std::string& inputPath, ConversionHost& host, LineReaderState& lineState) {
   if (inputPath.empty()) return;
   host.SetBusy(true);
-  const ConversionRequest request{{inputPath}, OutputPathFor(inputPath),
-                                  InputPolicy::kRegularFilesOnly};
+  const ConversionRequest request{
+      {inputPath}, OutputPathFor(inputPath), InputPolicy::kRegularFilesOnly};
   const auto result = Convert(request, lineState);
   if (result) {
     host.ShowDone(*result);

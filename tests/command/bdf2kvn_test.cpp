@@ -104,7 +104,8 @@ void MakeFiles(const TempDir& dir) {
       {"unsorted.bdf", box + "ENCODING 66\nDWIDTH 7 0\nBITMAP\nFF\nENDCHAR\nENCODING 65\n"
                        "DWIDTH 8 0\n" + bitmap},
       {".fontA", font}, {".fontB", font + "COMMENT B\n"}, {std::string(251, 'n') + ".bdf", font},
-      {std::string(90, 'd') + ".bdf", ""}};
+      {std::string(90, 'd') + ".bdf", ""},
+      {"uni.bdf", "CHARSET_REGISTRY \"ISO10646\"\nCHARSET_ENCODING \"1\"\n" + font}};
   // clang-format on
   for (const auto& [name, bytes] : files) WriteBytes(dir / name, bytes);
   fs::permissions(dir / "old.kvn", fs::perms(0604));
@@ -173,6 +174,13 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
       {{"-o", "in.kvn", "-"}, 0, "", "", {{"in.kvn", kvn}}, {.stdinFile = "a.bdf"}},
       {{"-v", "-o", "-", "a.bdf"}, 0, kvn, "-" + v},
       {{"-o", "-", "-"}, 0, kvn, "", {}, {.stdinFile = "a.bdf"}},
+      // Unicode fonts are refused unless mapped to a code set.
+      {{"uni.bdf"}, 1, "",
+       "bdf2kvn: uni.bdf: CHARSET is not support! [ISO10646] (--charset shift_jis maps it)\n"},
+      {{"--charset", "iso8859-1", "--codes", "0x41", "-o", "one.kvn", "uni.bdf"}, 0, "", "",
+       {{"one.kvn", ExpectedKvn(8, 2, 0, {{65, 8, {0x81, 0x7E}}})}}},
+      {{"--charset", "bogus", "a.bdf"}, 2}, {{"--table", "x", "a.bdf"}, 2},
+      {{"--codes", "0x7E-0x20", "a.bdf"}, 2}, {{"--chars", "none.txt", "a.bdf"}, 2},
       {{"-"}, 2}, {{}, 2}, {{""}, 2}, {{"a.bdf", ""}, 2},
       {{"-o", "", "a.bdf"}, 2}, {{"--bogus", "a.bdf"}, 2},
       {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
@@ -245,7 +253,9 @@ TEST(Bdf2kvn, HelpNamesTheArguments) {
   TempDir dir;
   const Outcome help = Bdf2kvn(dir.path(), {"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("FILE"), std::string::npos);
+  for (const char* option : {"FILE", "-o", "-v", "--charset", "--table", "--chars", "--codes"}) {
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  }
 }
 
 // A 100 MB line and a million empty lines cost no more memory than a tiny font

@@ -49,6 +49,7 @@ struct SubsetOutcome {
   std::vector<std::string> notes;     // told with -v
   std::vector<std::string> warnings;  // always told
 };
-Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset, const SubsetSpaces& spaces);
+Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
+                                  const SubsetSpaces& spaces);
 
 }  // namespace kelvane
