@@ -81,16 +81,24 @@ Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list) {
   return intervals;
 }
 
-Result<std::u32string> CharactersOfText(std::string_view utf8) {
-  std::u32string chars;
+std::optional<char32_t> NextCharacter(std::string_view utf8, std::size_t& at) {
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(utf8.data());
   const auto length = static_cast<std::int32_t>(utf8.size());
-  for (std::int32_t i = 0; i < length;) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) return Diagnostic{.text = "not UTF-8 text (byte " + std::to_string(i) + ")"};
-    if (c < 0x20 || c == 0x7F || c == 0xFEFF) continue;  // line ends, a byte order mark
-    chars.push_back(static_cast<char32_t>(c));
+  auto i = static_cast<std::int32_t>(at);
+  UChar32 c = 0;
+  U8_NEXT(bytes, i, length, c);
+  at = static_cast<std::size_t>(i);
+  if (c < 0) return std::nullopt;
+  return static_cast<char32_t>(c);
+}
+
+Result<std::u32string> CharactersOfText(std::string_view utf8) {
+  std::u32string chars;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const auto c = NextCharacter(utf8, at);
+    if (!c) return Diagnostic{.text = "not UTF-8 text (byte " + std::to_string(at) + ")"};
+    if (*c < 0x20 || *c == 0x7F || *c == 0xFEFF) continue;  // line ends, a byte order mark
+    chars.push_back(*c);
   }
   std::sort(chars.begin(), chars.end());
   chars.erase(std::unique(chars.begin(), chars.end()), chars.end());

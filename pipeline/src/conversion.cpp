@@ -263,6 +263,30 @@ Result<ConversionSummary> Convert(const ConversionRequest& request,
   return SummaryOf(request.output, *front, *prepared);
 }
 
+Result<std::vector<std::uint8_t>> ConvertToBytes(const ConversionRequest& request,
+                                                 bdf::LineReaderState& lineState) {
+  auto prepared = ReadAndPrepare(request, lineState);
+  if (!prepared) return std::move(prepared).error();
+  return kvn::EncodeKvn(prepared->font);
+}
+
+Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,
+                                         const std::string& table) {
+  const auto japanese = JapaneseTableNamed(table);
+  if (!japanese) return Diagnostic{.text = "unknown table \"" + table + "\" (jis, cp932)"};
+  auto space = CodeSpace::ForOutput(charset, *japanese);
+  if (!space) return std::move(space).error();
+  std::vector<TextCode> codes;
+  for (std::size_t at = 0; at < utf8.size();) {
+    auto c = NextCharacter(utf8, at);
+    if (!c) return Diagnostic{.text = "the text is not UTF-8"};
+    auto found = space->CodesOf(*c);
+    if (found.empty() && VariantOf(*c)) found = space->CodesOf(*VariantOf(*c));
+    codes.push_back({*c, found.empty() ? std::nullopt : std::optional(found.front())});
+  }
+  return codes;
+}
+
 void PrepareProcessForConversions() { platform::InstallSignalHandling(); }
 
 }  // namespace kelvane

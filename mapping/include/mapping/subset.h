@@ -24,6 +24,10 @@ struct CodeInterval {
 // 0x or decimal, separated by commas.
 Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list);
 
+// The character of UTF-8 text at `at`, which moves past it; nullopt where the
+// bytes are not UTF-8.
+std::optional<char32_t> NextCharacter(std::string_view utf8, std::size_t& at);
+
 // The distinct characters of UTF-8 text, line ends and other control
 // characters aside; a failure when the text is not UTF-8.
 Result<std::u32string> CharactersOfText(std::string_view utf8);

@@ -66,6 +66,21 @@ Result<FontModel> ReadFont(const ConversionRequest& request, bdf::LineReaderStat
 Result<FontModel> ReadFont(bdf::ByteInput& input, const std::string& name,
                            bdf::LineReaderState& lineState);
 
+// Runs every stage but the last: the KVN file in memory, nothing written.
+Result<std::vector<std::uint8_t>> ConvertToBytes(const ConversionRequest& request,
+                                                 bdf::LineReaderState& lineState);
+
+// One character of a text and the code a device finds it by in a code set
+// (the character's own, else its variant's), or none.
+struct TextCode {
+  char32_t character = 0;
+  std::optional<std::int32_t> code;
+};
+// The characters of UTF-8 text in order, each with its code in `charset`
+// (shift_jis, jisx0208, jisx0201, iso8859-N, unicode) under `table`.
+Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,
+                                         const std::string& table);
+
 // Makes SIGINT, SIGTERM and SIGHUP remove a half-written output before the
 // process ends, and a file-size limit fail a write instead of killing the
 // process. Call once at program start.

@@ -1,0 +1,85 @@
+/* Reading KVN font files on a device: validates a font held in memory and
+ * finds glyphs by code. C99; needs no allocation and nothing beyond
+ * <stdint.h>, <stddef.h> and <string.h>.
+ *
+ *   kvn_font font;
+ *   if (kvn_open(&font, data, size) != KVN_OK) return;
+ *   for (size_t at = 0, used; (used = kvn_next_sjis(text + at, len - at, &code)) > 0; at += used) {
+ *     uint16_t index;
+ *     if (!kvn_lookup(&font, code, &index)) index = font.default_index;
+ *     kvn_glyph glyph = kvn_glyph_at(&font, index);
+ *     draw(x, y, glyph.bitmap, font.cell_width, font.cell_height);
+ *     x += glyph.advance;
+ *   }
+ */
+#ifndef KVN_READER_H
+#define KVN_READER_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef enum kvn_status {
+  KVN_OK = 0,
+  KVN_SHORTER_THAN_HEADER = 1,     /* fewer than 9 bytes */
+  KVN_SHORTER_THAN_COUNTS = 2,     /* fewer bytes than the ranges and glyphs need */
+  KVN_GLYPH_BYTES_MISMATCH = 3,    /* glyph_bytes is not ceil(cell_width / 8) * cell_height */
+  KVN_EMPTY_CELL = 4,              /* a cell width or height of zero */
+  KVN_RANGE_REVERSED = 5,          /* a range whose first code is above its last */
+  KVN_RANGE_OUTSIDE_GLYPHS = 6,    /* a range whose glyph indexes fall outside the glyphs */
+  KVN_DEFAULT_OUTSIDE_GLYPHS = 7   /* a default index past the last glyph */
+} kvn_status;
+
+typedef struct kvn_range {
+  uint16_t first_code;
+  uint16_t last_code;
+  uint16_t index_delta; /* glyph index = code - index_delta */
+} kvn_range;
+
+typedef struct kvn_glyph {
+  uint8_t advance;       /* pixels to the next glyph */
+  const uint8_t* bitmap; /* cell_height rows of (cell_width + 7) / 8 bytes, MSB leftmost */
+} kvn_glyph;
+
+typedef struct kvn_font {
+  const uint8_t* data; /* the whole file; bytes after the data are allowed */
+  size_t size;
+  uint16_t glyph_count;
+  uint16_t range_count;
+  uint16_t default_index;
+  uint8_t cell_width;
+  uint8_t cell_height;
+  uint8_t glyph_bytes;
+  uint8_t ranges_ascend; /* 1: ranges ascend without overlap, so lookups binary-search */
+} kvn_font;
+
+/* Validates the whole buffer and fills `font`; on any error `font` is not to be used. */
+kvn_status kvn_open(kvn_font* font, const void* data, size_t size);
+
+/* A short English text for a status. */
+const char* kvn_status_text(kvn_status status);
+
+/* 1 and the glyph's index when a range holds `code`, else 0. With ranges that
+ * do not ascend (files of other writers) the first range that holds it wins. */
+int kvn_lookup(const kvn_font* font, uint32_t code, uint16_t* index);
+
+/* The glyph at `index`, which must be below glyph_count. */
+kvn_glyph kvn_glyph_at(const kvn_font* font, uint16_t index);
+
+/* The range at `index`, which must be below range_count. */
+kvn_range kvn_range_at(const kvn_font* font, uint16_t index);
+
+/* The next code of a Shift_JIS string: one byte for 0x00-0x7F and 0xA1-0xDF,
+ * two after a lead byte 0x81-0x9F or 0xE0-0xFC. Returns the bytes used: 0 at the
+ * end of the text; 1 with the lead byte alone as the code when a lead byte ends
+ * the text; 1 with the byte as the code for any other byte. */
+size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KVN_READER_H */
