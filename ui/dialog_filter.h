@@ -7,7 +7,8 @@
 namespace kelvane {
 
 // The file types offered by the browse dialog, as description|pattern pairs.
-inline constexpr char kBdfFileFilter[] = "Bdf files (*.bdf)|*.bdf|All Files (*.*)|*.*";
+inline constexpr char kBdfFileFilter[] =
+    "Bdf files (*.bdf *.bdf.gz)|*.bdf;*.bdf.gz|All Files (*.*)|*.*";
 
 // Turns a "description|patterns|description|patterns" list into Qt's
 // "description (patterns);;description (patterns)" form. A description that
