@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "kvn/kvn_encoder.h"
+#include "kvn_reader.h"
 #include "pipeline/conversion.h"
 
 namespace {
@@ -84,6 +85,22 @@ void CheckOutput(const std::vector<std::uint8_t>& file, const kelvane::Conversio
   Check(summary.rangeCount > 0 && summary.rangeCount <= summary.glyphCount,
         "range count out of bounds");
   Check(summary.fileSize == static_cast<std::int64_t>(file.size()), "file size differs");
+
+  // The device's reader opens it and finds every glyph by its code.
+  kvn_font reader;
+  Check(kvn_open(&reader, file.data(), file.size()) == KVN_OK, "the reader refuses the file");
+  Check(reader.ranges_ascend == 1, "ranges do not ascend");
+  for (const kelvane::Glyph& glyph : font.glyphs) {
+    if (glyph.code == kelvane::kNoCode) continue;
+    std::uint16_t index = 0;
+    Check(kvn_lookup(&reader, static_cast<std::uint32_t>(glyph.code), &index) == 1,
+          "the reader does not find a glyph");
+    const kvn_glyph found = kvn_glyph_at(&reader, index);
+    const auto bitmap = font.bitmap(glyph);
+    Check(found.advance == glyph.advance &&
+              std::equal(bitmap.begin(), bitmap.end(), found.bitmap),
+          "the reader finds another glyph");
+  }
 }
 
 // A refusal is one of the font refusals, its quoted value cut short.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
-  qt6-base-dev libgl-dev libcli11-dev libicu-dev zlib1g-dev fonts-ipafont-gothic)
+  qt6-base-dev libgl-dev libcli11-dev libicu-dev zlib1g-dev libpng-dev fonts-ipafont-gothic)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 screenshot_pkgs=(xvfb x11-apps x11-utils imagemagick xauth xdotool)
 bench_pkgs=(xfonts-utils time strace)

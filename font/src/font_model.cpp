@@ -11,6 +11,7 @@ std::int64_t GlyphBytes(std::int64_t cellWidth, std::int64_t cellHeight) {
 }
 
 void FontModel::ReserveBitmaps(std::size_t count) {
+  glyphs.reserve(count);
   arena_.reserve(count * static_cast<std::size_t>(glyphBytes()));
 }
 

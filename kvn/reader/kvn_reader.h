@@ -56,20 +56,31 @@ typedef struct kvn_font {
   uint8_t ranges_ascend; /* 1: ranges ascend without overlap, so lookups binary-search */
 } kvn_font;
 
-/* Validates the whole buffer and fills `font`; on any error `font` is not to be used. */
+/* Validates the buffer and fills `font`. The checks run in this order, the
+ * first that fails giving its status: the header's length; the cell; glyph_bytes;
+ * the length the counts need; each range in turn (reversed, then outside the
+ * glyphs: its indexes first_code - index_delta .. last_code - index_delta must
+ * lie in 0 .. glyph_count - 1); the default index. A font of no glyphs has no
+ * default glyph and is refused with KVN_DEFAULT_OUTSIDE_GLYPHS, so an opened
+ * font always has a glyph to draw. Reads the header and the ranges only, never
+ * the glyphs. On any error `font` is zeroed: it finds no code and holds no
+ * glyph, and is not to be used. The buffer must outlive the font. */
 kvn_status kvn_open(kvn_font* font, const void* data, size_t size);
 
 /* A short English text for a status. */
 const char* kvn_status_text(kvn_status status);
 
-/* 1 and the glyph's index when a range holds `code`, else 0. With ranges that
- * do not ascend (files of other writers) the first range that holds it wins. */
+/* 1 and the glyph's index when a range holds `code`, else 0 (`index` may be
+ * NULL). Binary search when ranges_ascend; with ranges that do not ascend
+ * (files of other writers) a scan in file order, the first range that holds
+ * the code winning. */
 int kvn_lookup(const kvn_font* font, uint32_t code, uint16_t* index);
 
-/* The glyph at `index`, which must be below glyph_count. */
+/* The glyph at `index`, which must be below glyph_count (at or past it: advance
+ * 0 and a NULL bitmap). */
 kvn_glyph kvn_glyph_at(const kvn_font* font, uint16_t index);
 
-/* The range at `index`, which must be below range_count. */
+/* The range at `index`, which must be below range_count (at or past it: all 0). */
 kvn_range kvn_range_at(const kvn_font* font, uint16_t index);
 
 /* The next code of a Shift_JIS string: one byte for 0x00-0x7F and 0xA1-0xDF,

@@ -101,7 +101,10 @@ std::string DescribeCharacter(char32_t c) {
     std::int32_t length = 0;
     UBool error = false;
     U8_APPEND(bytes, length, 4, static_cast<UChar32>(c), error);
-    if (!error) described += " " + std::string(bytes, static_cast<std::size_t>(length));
+    if (!error) {
+      described += ' ';
+      described.append(bytes, static_cast<std::size_t>(length));
+    }
   }
   return described;
 }
@@ -112,7 +115,7 @@ Result<std::vector<std::string>> MapToOutput(FontModel& font, const CodeSpace& o
   if (!space) return UnknownCharset(font);
   const auto chars = CharactersOf(font, *space);
   std::vector<bool> used(font.glyphs.size(), false);
-  std::vector<Glyph> mapped;
+  std::pmr::vector<Glyph> mapped(font.glyphs.get_allocator());
   const auto give = [&](std::int32_t code, std::size_t index) {
     Glyph glyph = font.glyphs[index];
     glyph.code = code;

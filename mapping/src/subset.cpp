@@ -122,13 +122,17 @@ Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
     return c && (isWanted(*c) || (VariantOf(*c) && isWanted(*VariantOf(*c))));
   };
   if (subset.characters) {
+    std::vector<std::int32_t> present;
+    present.reserve(font.glyphs.size());
+    for (const Glyph& glyph : font.glyphs) present.push_back(glyph.code);
+    std::sort(present.begin(), present.end());
     std::u32string noCode, noGlyph;
     for (const char32_t c : wanted) {
       const auto codes = CodesFor(c, spaces);
       if (codes.empty()) {
         noCode += c;
-      } else if (std::none_of(font.glyphs.begin(), font.glyphs.end(), [&](const Glyph& glyph) {
-                   return std::find(codes.begin(), codes.end(), glyph.code) != codes.end();
+      } else if (std::none_of(codes.begin(), codes.end(), [&](std::int32_t code) {
+                   return std::binary_search(present.begin(), present.end(), code);
                  })) {
         noGlyph += c;
       }

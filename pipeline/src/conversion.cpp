@@ -160,17 +160,18 @@ struct Prepared {
 };
 
 Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
-  Prepared prepared{FontModel(), {}, {}};
+  std::vector<std::string> notes;
   for (FontModel& font : fonts) {
-    if (auto mapped = Map(font, plan, prepared.notes); !mapped) return std::move(mapped).error();
+    if (auto mapped = Map(font, plan, notes); !mapped) return std::move(mapped).error();
   }
   auto spaces = FontSpaces(fonts, plan);
   if (!spaces) return std::move(spaces).error();
   if (auto tooLarge = CheckCombinedCell(fonts)) return std::move(*tooLarge);
   auto merged = MergeFonts(std::move(fonts), platform::LargeBufferResource());
   if (!merged) return std::move(merged).error();
-  prepared.font = std::move(merged->font);
-  prepared.notes.insert(prepared.notes.end(), merged->notes.begin(), merged->notes.end());
+  notes.insert(notes.end(), merged->notes.begin(), merged->notes.end());
+  // Moved, not assigned: the bitmaps stay in the memory they were read into.
+  Prepared prepared{std::move(merged->font), std::move(notes), {}};
   if (plan.subset) {
     SubsetSpaces subsetSpaces;
     if (plan.output) subsetSpaces.output = &*plan.output;

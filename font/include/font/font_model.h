@@ -52,7 +52,7 @@ std::int64_t GlyphBytes(std::int64_t cellWidth, std::int64_t cellHeight);
 class FontModel {
  public:
   explicit FontModel(std::pmr::memory_resource* arenaMemory = std::pmr::get_default_resource())
-      : arena_(arenaMemory) {}
+      : glyphs(arenaMemory), arena_(arenaMemory) {}
 
   std::vector<std::string> files;           // the files the glyphs came from
   FontBox box;                              // the cell and where the origin lies in it
@@ -62,12 +62,12 @@ class FontModel {
   std::string encoding;                     // CHARSET_ENCODING, e.g. "0"
   std::optional<std::int32_t> defaultChar;  // DEFAULT_CHAR, a code of the font
   std::int32_t defaultCode = 0;             // the default character's mapped code
-  std::vector<Glyph> glyphs;
+  std::pmr::vector<Glyph> glyphs;  // in the arena's memory
 
   std::int64_t bytesPerRow() const { return BytesPerRow(box.width); }
   std::int64_t glyphBytes() const { return GlyphBytes(box.width, box.height); }
 
-  // Makes room for this many bitmaps of the current cell size.
+  // Makes room for this many glyphs and bitmaps of the current cell size.
   void ReserveBitmaps(std::size_t count);
   // Appends a glyph with a zero-filled bitmap of the current cell size.
   Glyph& AddGlyph(std::int32_t code, SourceLine source);

@@ -6,7 +6,7 @@
 namespace kelvane::platform {
 
 // A memory resource for buffers of several megabytes: on Linux, allocations of
-// 2 MB or more are aligned to 2 MB and advised to use transparent huge pages,
+// 1 MB or more take whole 2 MB pages, aligned and advised to use transparent huge pages,
 // which the kernel then maps 2 MB at a time; smaller ones come from the
 // default resource. Lives for the whole process.
 std::pmr::memory_resource* LargeBufferResource();

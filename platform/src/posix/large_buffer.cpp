@@ -36,7 +36,8 @@ void* MapAligned(std::size_t bytes, std::size_t alignment) {
 // resource.
 class LargeBuffers final : public std::pmr::memory_resource {
  private:
-  static bool IsLarge(std::size_t bytes) { return bytes >= kHugePage; }
+  // Half a huge page or more is worth a whole one.
+  static bool IsLarge(std::size_t bytes) { return bytes >= kHugePage / 2; }
 
   void* do_allocate(std::size_t bytes, std::size_t alignment) override {
     if (!IsLarge(bytes)) return std::pmr::new_delete_resource()->allocate(bytes, alignment);

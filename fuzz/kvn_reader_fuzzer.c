@@ -1,0 +1,177 @@
+/* Opens the fuzzer's bytes as a KVN file with the device reader and checks,
+ * under AddressSanitizer and UndefinedBehaviorSanitizer:
+ *
+ * - kvn_open gives the status a plain restatement of the format gives, and a
+ *   refused font is emptied;
+ * - in an opened font every glyph lies inside the buffer where its index
+ *   says, and every code 0..65535 finds the glyph the first range holding it
+ *   names (so inside the buffer too); scanning agrees with the binary search;
+ * - kvn_next_sjis walks the bytes as text in steps of one or two bytes that
+ *   end exactly at the end.
+ *
+ * A broken check aborts with "invariant broken: ..." and libFuzzer saves the
+ * input. */
+#include <stddef.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "kvn_reader.h"
+
+static void check(int holds, const char* what) {
+  if (!holds) {
+    fprintf(stderr, "invariant broken: %s\n", what);
+    abort();
+  }
+}
+
+static long word_at(const uint8_t* data, size_t at) { return (long)data[at] | (long)data[at + 1] << 8; }
+
+/* The status of the format's rules, checked in the reader's order with wide
+ * arithmetic; sets *ascend for an accepted font. */
+static kvn_status expected_status(const uint8_t* data, size_t size, int* ascend) {
+  long glyphs, ranges, width, height, glyph_bytes, i, previous_last = -1;
+  *ascend = 1;
+  if (size < 9) return KVN_SHORTER_THAN_HEADER;
+  glyphs = word_at(data, 0);
+  ranges = word_at(data, 2);
+  width = data[6];
+  height = data[7];
+  glyph_bytes = data[8];
+  if (width == 0 || height == 0) return KVN_EMPTY_CELL;
+  if (glyph_bytes != (width + 7) / 8 * height) return KVN_GLYPH_BYTES_MISMATCH;
+  if ((unsigned long long)size < 9ull + 6ull * (unsigned long long)ranges +
+                                     (unsigned long long)glyphs * (1ull + (unsigned long long)glyph_bytes)) {
+    return KVN_SHORTER_THAN_COUNTS;
+  }
+  for (i = 0; i < ranges; ++i) {
+    const long first = word_at(data, (size_t)(9 + 6 * i));
+    const long last = word_at(data, (size_t)(11 + 6 * i));
+    const long delta = word_at(data, (size_t)(13 + 6 * i));
+    if (first > last) return KVN_RANGE_REVERSED;
+    if (first - delta < 0 || last - delta >= glyphs) return KVN_RANGE_OUTSIDE_GLYPHS;
+    if (first <= previous_last) *ascend = 0;
+    previous_last = last;
+  }
+  if (word_at(data, 4) >= glyphs) return KVN_DEFAULT_OUTSIDE_GLYPHS;
+  return KVN_OK;
+}
+
+/* The glyph at `index`: its whole record lies inside the buffer, past the
+ * header and the ranges, at the place its index gives. */
+static void check_glyph(const kvn_font* font, const uint8_t* data, size_t size, uint16_t index) {
+  const kvn_glyph glyph = kvn_glyph_at(font, index);
+  const uint8_t* records = data + 9 + 6 * (size_t)font->range_count;
+  check(glyph.bitmap != NULL, "a glyph below glyph_count has a bitmap");
+  check(glyph.bitmap - 1 >= records && glyph.bitmap - 1 >= data, "a glyph starts after the ranges");
+  check(glyph.bitmap + font->glyph_bytes <= data + size, "a glyph ends inside the buffer");
+  check(glyph.bitmap - 1 == records + (size_t)index * (1u + font->glyph_bytes),
+        "a glyph lies where its index says");
+  check(glyph.advance == glyph.bitmap[-1], "the advance is the record's first byte");
+}
+
+/* The glyph of `code` by the first range holding it, or -1. */
+static long first_match(const uint8_t* data, long ranges, long code) {
+  long i;
+  for (i = 0; i < ranges; ++i) {
+    const long first = word_at(data, (size_t)(9 + 6 * i));
+    if (first <= code && code <= word_at(data, (size_t)(11 + 6 * i))) {
+      return code - word_at(data, (size_t)(13 + 6 * i));
+    }
+  }
+  return -1;
+}
+
+static void check_lookups(const kvn_font* font, const uint8_t* data, size_t size) {
+  /* Which glyph each code finds: filled from the last range to the first, so
+   * the first range holding a code is the one that stays. Bounded work only:
+   * with many long ranges the slower per-code scan is used instead. */
+  static long expected[65536];
+  const long ranges = font->range_count;
+  long code, i, filled = 0;
+  for (i = 0; i < ranges; ++i) {
+    filled += word_at(data, (size_t)(11 + 6 * i)) - word_at(data, (size_t)(9 + 6 * i)) + 1;
+  }
+  if (filled <= 4L * 65536L) {
+    for (code = 0; code < 65536; ++code) expected[code] = -1;
+    for (i = ranges - 1; i >= 0; --i) {
+      const long first = word_at(data, (size_t)(9 + 6 * i));
+      const long last = word_at(data, (size_t)(11 + 6 * i));
+      const long delta = word_at(data, (size_t)(13 + 6 * i));
+      for (code = first; code <= last; ++code) expected[code] = code - delta;
+    }
+  }
+  for (code = 0; code < 65536; ++code) {
+    uint16_t index = 0xFFFF;
+    const int found = kvn_lookup(font, (uint32_t)code, &index);
+    const long want = filled <= 4L * 65536L ? expected[code] : first_match(data, ranges, code);
+    check(found == (want >= 0), "a code is found exactly when a range holds it");
+    if (!found) continue;
+    check(index == want, "a code finds the glyph of the first range holding it");
+    check(index < font->glyph_count, "a found glyph is below glyph_count");
+    check_glyph(font, data, size, index);
+  }
+  check(!kvn_lookup(font, 65536u, NULL), "a code past 16 bits is not found");
+}
+
+static void check_text(const uint8_t* data, size_t size) {
+  size_t at = 0, used;
+  uint16_t code;
+  while ((used = kvn_next_sjis(data + at, size - at, &code)) > 0) {
+    check(used <= size - at, "a Shift_JIS step stays inside the text");
+    check(used == 2 ? code == (data[at] << 8 | data[at + 1]) : code == data[at],
+          "a Shift_JIS code is its bytes");
+    at += used;
+  }
+  check(at == size, "Shift_JIS steps end at the end of the text");
+}
+
+int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kvn_font font;
+  int ascend;
+  const kvn_status status = kvn_open(&font, data, size);
+  check(status == expected_status(data, size, &ascend), "kvn_open gives the format's status");
+  check(kvn_status_text(status)[0] != '\0', "every status has a text");
+  check_text(data, size);
+  if (status != KVN_OK) {
+    check(font.data == NULL && font.glyph_count == 0 && font.range_count == 0,
+          "a refused font is emptied");
+    return 0;
+  }
+  check(font.data == data && font.size == size, "an opened font holds the buffer");
+  check(font.ranges_ascend == ascend, "ranges_ascend says whether the ranges ascend");
+  check(font.default_index < font.glyph_count, "the default glyph exists");
+  {
+    uint16_t index;
+    for (index = 0; index < font.glyph_count; ++index) check_glyph(&font, data, size, index);
+    for (index = 0; index < font.range_count; ++index) {
+      const kvn_range range = kvn_range_at(&font, index);
+      check(range.first_code == word_at(data, 9 + 6 * (size_t)index), "kvn_range_at reads the range");
+    }
+  }
+  check(kvn_glyph_at(&font, font.glyph_count).bitmap == NULL, "no glyph at glyph_count");
+  check_lookups(&font, data, size);
+  if (font.ranges_ascend) {
+    /* Scanning agrees with the binary search at and beside every range's ends. */
+    kvn_font scanning = font;
+    long i, step;
+    scanning.ranges_ascend = 0;
+    for (i = 0; i < font.range_count; ++i) {
+      for (step = -1; step <= 1; ++step) {
+        const long ends[2] = {word_at(data, (size_t)(9 + 6 * i)) + step,
+                              word_at(data, (size_t)(11 + 6 * i)) + step};
+        int e;
+        for (e = 0; e < 2; ++e) {
+          uint16_t by_search = 0, by_scan = 0;
+          const uint32_t code = (uint32_t)ends[e];
+          if (ends[e] < 0) continue;
+          check(kvn_lookup(&font, code, &by_search) == kvn_lookup(&scanning, code, &by_scan) &&
+                    by_search == by_scan,
+                "scanning finds what the binary search finds");
+        }
+      }
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,255 @@
+// The device reader: every glyph of real and generated fonts found as the
+// encoder wrote it, each refusal of a damaged file in the order of the checks,
+// the unsorted ranges of earlier writers, and Shift_JIS text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "expected_kvn.h"
+#include "kvn/kvn_encoder.h"
+#include "kvn_reader.h"
+#include "pipeline/conversion.h"
+
+namespace kelvane::kvn {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The glyph `code` finds, or -1.
+int Find(const kvn_font& font, std::uint32_t code) {
+  std::uint16_t index = 0;
+  return kvn_lookup(&font, code, &index) ? index : -1;
+}
+
+// Every code finds exactly the model's glyph with that code, by binary search
+// and by scanning alike, and the default index names the model's default glyph.
+void ExpectReadsAsModel(const Bytes& bytes, const FontModel& model) {
+  kvn_font font;
+  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
+  ASSERT_EQ(font.glyph_count, model.glyphs.size());
+  EXPECT_EQ(font.ranges_ascend, 1);
+  kvn_font scanning = font;
+  scanning.ranges_ascend = 0;
+  const auto sameGlyph = [&](std::uint16_t index, const Glyph& glyph) {
+    const kvn_glyph read = kvn_glyph_at(&font, index);
+    const auto bitmap = model.bitmap(glyph);
+    return read.advance == glyph.advance && std::equal(bitmap.begin(), bitmap.end(), read.bitmap);
+  };
+  std::vector<const Glyph*> byCode(65536 + 1);
+  for (const Glyph& glyph : model.glyphs)
+    byCode[glyph.code == kNoCode ? 65536 : glyph.code] = &glyph;
+  for (std::uint32_t code = 0; code <= 65536; ++code) {
+    const int index = Find(font, code);
+    ASSERT_EQ(Find(scanning, code), index) << code;
+    if (code == 65536 || byCode[code] == nullptr) {
+      ASSERT_EQ(index, -1) << code;
+    } else {
+      ASSERT_NE(index, -1) << code;
+      ASSERT_TRUE(sameGlyph(static_cast<std::uint16_t>(index), *byCode[code])) << code;
+    }
+  }
+  const int defaultCode = model.defaultCode == kNoCode ? 65536 : model.defaultCode;
+  if (byCode[defaultCode] != nullptr) {
+    EXPECT_TRUE(sameGlyph(font.default_index, *byCode[defaultCode]));
+  }
+}
+
+TEST(KvnReader, FindsEveryGlyphOfTheExampleFonts) {
+  for (const std::string name : {"kana16", "latin8x8"}) {
+    SCOPED_TRACE(name);
+    const ConversionRequest request{{KELVANE_SOURCE_DIR "/examples/" + name + ".bdf"}, "-"};
+    bdf::LineReaderState lineState;
+    const auto model = ReadFont(request, lineState);
+    const auto bytes = ConvertToBytes(request, lineState);
+    ASSERT_TRUE(model.ok() && bytes.ok());
+    ASSERT_GT(model->glyphs.size(), 5u);
+    ExpectReadsAsModel(*bytes, *model);
+  }
+}
+
+// 20,000 glyphs from code 0 to 65535 in some 2,900 ranges, each bitmap and
+// advance telling its code.
+TEST(KvnReader, FindsEveryGlyphOfALargeFontWithGaps) {
+  std::vector<test::GlyphSpec> glyphs;
+  for (int k = 0, code = 0; k < 19999; ++k, code += k % 7 == 0 ? 2 + k % 5 : 1) {
+    glyphs.push_back({code, code % 251, {code & 0xFF, code >> 8, k & 0xFF, k >> 8, 0x5A}});
+  }
+  glyphs.push_back({65535, 9, {0xFF, 0xFF}});
+  const FontModel model = test::ModelOf(12, 10, glyphs[1234].code, glyphs);
+  const auto bytes = EncodeKvn(model);
+  ASSERT_TRUE(bytes.ok());
+  ASSERT_GT(bytes->at(2) | bytes->at(3) << 8, 2800);  // the range count
+  ExpectReadsAsModel(*bytes, model);
+}
+
+// Three 10 x 2 glyphs (4 bitmap bytes) at 0x41, 0x42 and 0x50 in two ranges,
+// the default 0x42: 36 bytes.
+Bytes SmallFont() {
+  const auto bytes = EncodeKvn(test::ModelOf(
+      10, 2, 0x42, {{0x41, 5, {1, 2, 3, 4}}, {0x42, 6, {5, 6, 7, 8}}, {0x50, 7, {9, 10, 11, 12}}}));
+  EXPECT_TRUE(bytes.ok() && bytes->size() == 36u);
+  return bytes.ok() ? *bytes : Bytes();
+}
+
+void SetWord(Bytes& bytes, std::size_t at, int value) {
+  bytes[at] = static_cast<std::uint8_t>(value & 0xFF);
+  bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+TEST(KvnReader, ReadsTheSmallFontAndAllowsBytesAfterIt) {
+  Bytes bytes = SmallFont();
+  bytes.insert(bytes.end(), 7, 0xEE);
+  kvn_font font;
+  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
+  EXPECT_EQ(font.size, 43u);
+  EXPECT_EQ(font.default_index, 1);
+  EXPECT_EQ(Find(font, 0x50), 2);
+  EXPECT_EQ(kvn_glyph_at(&font, 2).advance, 7);
+  EXPECT_EQ(kvn_glyph_at(&font, 2).bitmap[3], 12);
+  EXPECT_EQ(kvn_glyph_at(&font, 3).bitmap, nullptr);
+  EXPECT_EQ(kvn_range_at(&font, 1).index_delta, 0x4E);
+}
+
+TEST(KvnReader, RefusesEachDamageWithItsOwnStatusInOrder) {
+  // Ranges start at 9 and 15; words: glyphCount 0, rangeCount 2, defaultIndex 4.
+  const struct {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+    kvn_status status;
+  } cases[] = {
+      {"no bytes", [](Bytes& b) { b.clear(); }, KVN_SHORTER_THAN_HEADER},
+      {"eight bytes", [](Bytes& b) { b.resize(8); }, KVN_SHORTER_THAN_HEADER},
+      {"zero width", [](Bytes& b) { b[6] = 0; }, KVN_EMPTY_CELL},
+      {"zero height, cut", [](Bytes& b) { b[7] = 0, b.resize(9); }, KVN_EMPTY_CELL},
+      {"glyph bytes one more", [](Bytes& b) { b[8] = 5; }, KVN_GLYPH_BYTES_MISMATCH},
+      {"glyph bytes of width / 8", [](Bytes& b) { b[8] = 2; }, KVN_GLYPH_BYTES_MISMATCH},
+      {"glyph bytes wrong, cut", [](Bytes& b) { b[8] = 5, b.resize(20); },
+       KVN_GLYPH_BYTES_MISMATCH},
+      {"last byte cut", [](Bytes& b) { b.resize(35); }, KVN_SHORTER_THAN_COUNTS},
+      {"ranges cut", [](Bytes& b) { b.resize(20); }, KVN_SHORTER_THAN_COUNTS},
+      {"a glyph more", [](Bytes& b) { SetWord(b, 0, 4); }, KVN_SHORTER_THAN_COUNTS},
+      {"largest counts",
+       [](Bytes& b) { SetWord(b, 0, 65535), SetWord(b, 2, 65535), b[6] = 8, b[7] = b[8] = 255; },
+       KVN_SHORTER_THAN_COUNTS},
+      {"reversed range", [](Bytes& b) { SetWord(b, 15, 0x51); }, KVN_RANGE_REVERSED},
+      {"range past the glyphs", [](Bytes& b) { SetWord(b, 17, 0x51); }, KVN_RANGE_OUTSIDE_GLYPHS},
+      {"range before glyph 0", [](Bytes& b) { SetWord(b, 13, 0x42); }, KVN_RANGE_OUTSIDE_GLYPHS},
+      {"delta above first, wrapping to glyph 1",
+       [](Bytes& b) { SetWord(b, 9, 0), SetWord(b, 11, 0), SetWord(b, 13, 0xFFFF); },
+       KVN_RANGE_OUTSIDE_GLYPHS},
+      {"outside range before a reversed one",
+       [](Bytes& b) { SetWord(b, 11, 0x44), SetWord(b, 15, 0x51); }, KVN_RANGE_OUTSIDE_GLYPHS},
+      {"reversed range and default past the glyphs",
+       [](Bytes& b) { SetWord(b, 15, 0x51), SetWord(b, 4, 3); }, KVN_RANGE_REVERSED},
+      {"default past the glyphs", [](Bytes& b) { SetWord(b, 4, 3); }, KVN_DEFAULT_OUTSIDE_GLYPHS},
+      {"no glyphs and no ranges",
+       [](Bytes& b) { SetWord(b, 0, 0), SetWord(b, 2, 0), SetWord(b, 4, 0); },
+       KVN_DEFAULT_OUTSIDE_GLYPHS},
+  };
+  std::set<kvn_status> seen;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = SmallFont();
+    c.damage(bytes);
+    kvn_font font;
+    std::memset(&font, 0xAB, sizeof font);
+    ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), c.status);
+    seen.insert(c.status);
+    // A refused font is emptied: it finds nothing and holds no glyph.
+    EXPECT_EQ(font.data, nullptr);
+    EXPECT_EQ(font.glyph_count + font.range_count + font.ranges_ascend, 0);
+    EXPECT_EQ(Find(font, 0x41), -1);
+  }
+  EXPECT_EQ(seen.size(), 7u);
+}
+
+TEST(KvnReader, NamesEveryStatusDifferently) {
+  std::set<std::string> texts;
+  for (int status = KVN_OK; status <= KVN_DEFAULT_OUTSIDE_GLYPHS; ++status) {
+    texts.insert(kvn_status_text(static_cast<kvn_status>(status)));
+  }
+  EXPECT_EQ(texts.size(), 8u);
+  EXPECT_STREQ(kvn_status_text(static_cast<kvn_status>(99)), "unknown status");
+}
+
+// A font of 8 x 1 glyphs with these ranges; glyph k has advance k + 1.
+Bytes FontWithRanges(const std::vector<kvn_range>& ranges, int glyphCount) {
+  Bytes bytes(9);
+  SetWord(bytes, 0, glyphCount);
+  SetWord(bytes, 2, static_cast<int>(ranges.size()));
+  bytes[6] = 8, bytes[7] = 1, bytes[8] = 1;
+  for (const kvn_range& r : ranges) {
+    for (const int word : {r.first_code, r.last_code, r.index_delta}) {
+      bytes.insert(bytes.end(),
+                   {static_cast<std::uint8_t>(word & 0xFF), static_cast<std::uint8_t>(word >> 8)});
+    }
+  }
+  for (int k = 0; k < glyphCount; ++k) bytes.insert(bytes.end(), {std::uint8_t(k + 1), 0xA5});
+  return bytes;
+}
+
+// Earlier versions kept the source font's order: ranges that descend, overlap
+// or repeat a code. They are scanned, and the first range holding a code wins.
+TEST(KvnReader, ScansRangesThatDoNotAscendAndTakesTheFirstMatch) {
+  const struct {
+    std::vector<kvn_range> ranges;
+    int ascend;
+    std::vector<std::pair<int, int>> finds;  // code, glyph
+  } cases[] = {
+      {{{66, 66, 66}, {65, 65, 64}, {65, 65, 63}}, 0, {{66, 0}, {65, 1}, {64, -1}, {67, -1}}},
+      {{{65, 66, 65}, {66, 67, 64}}, 0, {{65, 0}, {66, 1}, {67, 3}}},
+      {{{65, 70, 65}, {66, 66, 63}}, 0, {{66, 1}, {70, 5}}},
+      {{{65, 65, 65}, {66, 66, 66}, {67, 69, 66}}, 1, {{65, 0}, {66, 0}, {69, 3}, {70, -1}}},
+      {{}, 1, {{0, -1}, {65, -1}}},
+  };
+  for (const auto& c : cases) {
+    const Bytes bytes = FontWithRanges(c.ranges, 6);
+    kvn_font font;
+    ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
+    EXPECT_EQ(font.ranges_ascend, c.ascend) << c.ranges.size();
+    for (const auto& [code, glyph] : c.finds) EXPECT_EQ(Find(font, code), glyph) << code;
+  }
+  const Bytes bytes = FontWithRanges({{66, 66, 66}, {65, 65, 64}, {65, 65, 63}}, 3);
+  kvn_font font;
+  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
+  EXPECT_EQ(kvn_glyph_at(&font, static_cast<std::uint16_t>(Find(font, 65))).advance, 2);
+}
+
+TEST(KvnNextSjis, SplitsTextIntoCodes) {
+  const struct {
+    std::string text;
+    std::vector<std::uint16_t> codes;
+  } cases[] = {
+      {"", {}},
+      {"A", {0x41}},
+      {"\x82\xA0", {0x82A0}},
+      {"\xB1\xDF", {0xB1, 0xDF}},  // half-width katakana
+      {"\x81", {0x81}},            // a lead byte that ends the text
+      {"A\x88\x9F\xB1\xE0", {0x41, 0x889F, 0xB1, 0xE0}},
+      {"\x9F\xFC\xE0\x40\xFC\xFC\x88\x41", {0x9FFC, 0xE040, 0xFCFC, 0x8841}},
+      {"\x80\xA0\xFD\xFF\x7F", {0x80, 0xA0, 0xFD, 0xFF, 0x7F}},
+  };
+  for (const auto& c : cases) {
+    const auto* text = reinterpret_cast<const std::uint8_t*>(c.text.data());
+    std::vector<std::uint16_t> codes;
+    std::size_t at = 0;
+    std::uint16_t code = 0;
+    while (const std::size_t used = kvn_next_sjis(text + at, c.text.size() - at, &code)) {
+      ASSERT_LE(used, c.text.size() - at);
+      codes.push_back(code);
+      at += used;
+    }
+    EXPECT_EQ(at, c.text.size());
+    EXPECT_EQ(codes, c.codes) << testing::PrintToString(c.text);
+  }
+}
+
+}  // namespace
+}  // namespace kelvane::kvn
