@@ -13,6 +13,11 @@ UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 run: deps build
 	@scripts/run-window.sh $(BUILD_DIR)
 
+# The preview window, on FILE if given: make preview FILE=fonts/k16.bdf
+.PHONY: preview
+preview: deps build
+	$(BUILD_DIR)/preview/kelvane-preview $(FILE)
+
 test: deps build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 

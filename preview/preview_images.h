@@ -1,0 +1,36 @@
+// The pictures the preview draws through the render code of `kvn`: a line of
+// sample text, with marks under the characters the font lacks, and the sheet.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "font_document.h"
+#include "render/gray_image.h"
+
+namespace kelvane {
+
+// The gray image as a QImage of the same pixels.
+QImage ToQImage(const GrayImage& image);
+
+struct SampleLine {
+  QImage image;         // the line, then a strip with a red bar under each missing glyph
+  QImage line;          // the line alone, as `kvn render --scale` draws it
+  QStringList missing;  // "U+3042 あ" for each character without a glyph, once each
+  QString problem;      // why nothing could be drawn, or empty
+};
+
+// Height of the strip of marks below a line drawn at `zoom`.
+int MarkHeight(int zoom);
+
+// Draws UTF-8 `text` as `kvn render` does: encoded in `charset` under
+// `table`, each font pixel a zoom x zoom square.
+SampleLine RenderSample(const kvn_font& font, const std::string& text, const std::string& charset,
+                        const std::string& table, int zoom);
+
+// The sheet as `kvn sheet --scale` draws it, or why it cannot be made.
+Result<QImage> SheetImage(const OpenedFont& font, int zoom);
+
+}  // namespace kelvane

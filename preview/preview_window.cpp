@@ -1,0 +1,404 @@
+#include "preview_window.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "pipeline/convert_file.h"
+#include "preview_images.h"
+
+namespace kelvane {
+namespace {
+
+const char kTitle[] = "kelvane preview";
+const char kFontFilter[] = "Fonts (*.kvn *.bdf *.bdf.gz);;All files (*)";
+const char kTextFilter[] = "Text files (*.txt);;All files (*)";
+const char kKvnFilter[] = "KVN fonts (*.kvn);;All files (*)";
+const char kPngFilter[] = "PNG images (*.png);;All files (*)";
+const char kOwnCharset[] = "(font's own)";
+
+QStringList CharsetNames() {
+  QStringList names{QLatin1String(kOwnCharset), QStringLiteral("shift_jis"),
+                    QStringLiteral("jisx0208"), QStringLiteral("jisx0201")};
+  for (int part = 1; part <= 16; ++part) {
+    if (part != 12) names << QStringLiteral("iso8859-%1").arg(part);  // there is no part 12
+  }
+  names << QStringLiteral("unicode");
+  return names;
+}
+
+QString DisplayName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// The path without its font extension, for the names Save offers.
+QString BaseName(const QString& path) {
+  QString base = path;
+  for (const char* end : {".bdf.gz", ".bdf", ".kvn"}) {
+    if (base.endsWith(QLatin1String(end), Qt::CaseInsensitive)) {
+      base.chop(static_cast<int>(qstrlen(end)));
+      break;
+    }
+  }
+  return base;
+}
+
+QAction* MakeAction(QObject* parent, const char* name, const QString& text) {
+  auto* action = new QAction(text, parent);
+  action->setObjectName(QLatin1String(name));
+  return action;
+}
+
+ConversionOptions OptionsOf(const QComboBox& charset, const QComboBox& table,
+                            const QPlainTextEdit& subset) {
+  ConversionOptions options;
+  if (charset.currentIndex() > 0) options.charset = charset.currentText().toStdString();
+  options.table = table.currentText().toStdString();
+  const QString text = subset.toPlainText();
+  if (!text.isEmpty()) options.charsText = text.toUtf8().toStdString();
+  return options;
+}
+
+}  // namespace
+
+PreviewDialogs SystemDialogs() {
+  return {
+      [](QWidget* parent, const QString& caption, const QString& filter) {
+        return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
+      },
+      [](QWidget* parent, const QString& caption, const QString& suggested, const QString& filter) {
+        return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+      }};
+}
+
+PreviewWindow::PreviewWindow(PreviewDialogs dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(std::move(dialogs)) {
+  setObjectName(QStringLiteral("frmkelvanePreview"));
+  setWindowTitle(QLatin1String(kTitle));
+  setAcceptDrops(true);
+  BuildActions();
+
+  sheet_ = new SheetWidget;
+  sheet_->setObjectName(QStringLiteral("glyphSheet"));
+  sheetArea_ = new QScrollArea;
+  sheetArea_->setWidget(sheet_);
+  sheetArea_->setBackgroundRole(QPalette::Base);
+
+  sampleText_ = new QLineEdit;
+  sampleText_->setObjectName(QStringLiteral("sampleText"));
+  sampleText_->setPlaceholderText(QStringLiteral("Type a line of sample text"));
+  sampleText_->setAcceptDrops(false);  // dropped files go to the window
+  sampleView_ = new SampleView;
+  sampleView_->setObjectName(QStringLiteral("sampleView"));
+  auto* sampleArea = new QScrollArea;
+  sampleArea->setWidget(sampleView_);
+  sampleArea->setBackgroundRole(QPalette::Base);
+  missingChars_ = new QLabel;
+  missingChars_->setObjectName(QStringLiteral("missingChars"));
+  missingChars_->setTextFormat(Qt::PlainText);
+  missingChars_->setWordWrap(true);
+
+  auto* sampleBox = new QWidget;
+  auto* sampleLayout = new QVBoxLayout(sampleBox);
+  sampleLayout->setContentsMargins(0, 0, 0, 0);
+  sampleLayout->addWidget(sampleText_);
+  sampleLayout->addWidget(sampleArea, 1);
+  sampleLayout->addWidget(missingChars_);
+
+  auto* split = new QSplitter(Qt::Vertical);
+  split->addWidget(sheetArea_);
+  split->addWidget(sampleBox);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 0);
+  split->setSizes({480, 150});
+
+  auto* central = new QWidget;
+  auto* layout = new QHBoxLayout(central);
+  layout->addWidget(split, 1);
+  layout->addWidget(BuildOptions());
+  setCentralWidget(central);
+  BuildStatusBar();
+
+  connect(zoomBox_, &QSpinBox::valueChanged, this, [this](int zoom) {
+    sheet_->SetZoom(zoom);
+    DrawSample();
+  });
+  connect(sampleText_, &QLineEdit::textChanged, this, &PreviewWindow::DrawSample);
+  connect(sheet_, &SheetWidget::hovered, glyphInfo_, &QLabel::setText);
+  connect(&document_, &FontDocument::fontChanged, this, &PreviewWindow::ShowFont);
+  connect(&document_, &FontDocument::busyChanged, this, &PreviewWindow::ShowBusy);
+  connect(&document_, &FontDocument::refused, this,
+          [this](const QString& text) { ShowMessage(text, true); });
+  connect(&document_, &FontDocument::saved, this,
+          [this](const QString& text) { ShowMessage(text, false); });
+  UpdateEnabled();
+  resize(900, 640);
+}
+
+void PreviewWindow::BuildActions() {
+  actionOpen_ = MakeAction(this, "actionOpen", QStringLiteral("&Open…"));
+  actionOpen_->setShortcut(QKeySequence::Open);
+  actionSaveKvn_ = MakeAction(this, "actionSaveKvn", QStringLiteral("Save &KVN…"));
+  actionSaveKvn_->setShortcut(QKeySequence::Save);
+  actionSaveSheetPng_ = MakeAction(this, "actionSaveSheetPng", QStringLiteral("Save &Sheet PNG…"));
+  actionSaveSamplePng_ =
+      MakeAction(this, "actionSaveSamplePng", QStringLiteral("Save Sample &Line PNG…"));
+  actionLoadSubset_ = MakeAction(this, "actionLoadSubset", QStringLiteral("Load…"));
+  actionLoadSubset_->setToolTip(QStringLiteral("Keep only the characters of a UTF-8 text file"));
+  auto* quit = MakeAction(this, "actionQuit", QStringLiteral("&Quit"));
+  quit->setShortcut(QKeySequence::Quit);
+
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(actionOpen_);
+  file->addSeparator();
+  file->addAction(actionSaveKvn_);
+  file->addAction(actionSaveSheetPng_);
+  file->addAction(actionSaveSamplePng_);
+  file->addSeparator();
+  file->addAction(quit);
+
+  zoomBox_ = new QSpinBox;
+  zoomBox_->setObjectName(QStringLiteral("zoomBox"));
+  zoomBox_->setRange(1, 8);
+  zoomBox_->setSuffix(QStringLiteral("x"));
+  QToolBar* tools = addToolBar(QStringLiteral("Tools"));
+  tools->setObjectName(QStringLiteral("toolBar"));
+  tools->setMovable(false);
+  tools->addAction(actionOpen_);
+  tools->addAction(actionSaveKvn_);
+  tools->addSeparator();
+  tools->addWidget(new QLabel(QStringLiteral(" Zoom ")));
+  tools->addWidget(zoomBox_);
+
+  connect(actionOpen_, &QAction::triggered, this, &PreviewWindow::ChooseFont);
+  connect(actionSaveKvn_, &QAction::triggered, this, &PreviewWindow::SaveKvn);
+  connect(actionSaveSheetPng_, &QAction::triggered, this, &PreviewWindow::SaveSheetPng);
+  connect(actionSaveSamplePng_, &QAction::triggered, this, &PreviewWindow::SaveSamplePng);
+  connect(actionLoadSubset_, &QAction::triggered, this, &PreviewWindow::LoadSubset);
+  connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+QWidget* PreviewWindow::BuildOptions() {
+  options_ = new QGroupBox(QStringLiteral("Conversion"));
+  charsetBox_ = new QComboBox;
+  charsetBox_->setObjectName(QStringLiteral("charsetBox"));
+  charsetBox_->addItems(CharsetNames());
+  charsetBox_->setToolTip(
+      QStringLiteral("The code set the KVN font uses; the sample line is encoded in it too"));
+  tableBox_ = new QComboBox;
+  tableBox_->setObjectName(QStringLiteral("tableBox"));
+  tableBox_->addItems({QStringLiteral("cp932"), QStringLiteral("jis")});
+  tableBox_->setToolTip(QStringLiteral("The Japanese table"));
+  subsetText_ = new QPlainTextEdit;
+  subsetText_->setObjectName(QStringLiteral("subsetText"));
+  subsetText_->setPlaceholderText(QStringLiteral("All glyphs; or type the characters to keep"));
+  auto* load = new QToolButton;
+  load->setDefaultAction(actionLoadSubset_);
+
+  auto* form = new QFormLayout(options_);
+  form->addRow(QStringLiteral("Code set"), charsetBox_);
+  form->addRow(QStringLiteral("Table"), tableBox_);
+  form->addRow(QStringLiteral("Subset"), load);
+  form->addRow(subsetText_);
+  options_->setMaximumWidth(260);
+
+  connect(charsetBox_, &QComboBox::currentIndexChanged, this, &PreviewWindow::OptionsChanged);
+  connect(tableBox_, &QComboBox::currentIndexChanged, this, &PreviewWindow::OptionsChanged);
+  connect(subsetText_, &QPlainTextEdit::textChanged, this, &PreviewWindow::OptionsChanged);
+  return options_;
+}
+
+void PreviewWindow::BuildStatusBar() {
+  messageLabel_ = new QLabel;
+  messageLabel_->setObjectName(QStringLiteral("messageLabel"));
+  messageLabel_->setTextFormat(Qt::PlainText);
+  glyphInfo_ = new QLabel;
+  glyphInfo_->setObjectName(QStringLiteral("glyphInfo"));
+  glyphInfo_->setTextFormat(Qt::PlainText);
+  busyIndicator_ = new QProgressBar;
+  busyIndicator_->setObjectName(QStringLiteral("busyIndicator"));
+  busyIndicator_->setRange(0, 0);  // no end known: it just moves
+  busyIndicator_->setMaximumWidth(120);
+  busyIndicator_->setVisible(false);
+  statusBar()->addWidget(messageLabel_, 1);
+  statusBar()->addPermanentWidget(glyphInfo_);
+  statusBar()->addPermanentWidget(busyIndicator_);
+}
+
+void PreviewWindow::OpenFile(const QString& path) {
+  if (path.isEmpty()) return;
+  setWindowTitle(QStringLiteral("%1 - %2").arg(DisplayName(path), QLatin1String(kTitle)));
+  document_.Open(path);
+}
+
+void PreviewWindow::SetSampleText(const QString& text) { sampleText_->setText(text); }
+
+bool PreviewWindow::SetCharset(const QString& name) {
+  const int index = charsetBox_->findText(name);
+  if (index < 0) return false;
+  charsetBox_->setCurrentIndex(index);
+  return true;
+}
+
+void PreviewWindow::SetZoom(int zoom) { zoomBox_->setValue(zoom); }
+
+void PreviewWindow::ChooseFont() {
+  OpenFile(dialogs_.open(this, QStringLiteral("Open Font"), QLatin1String(kFontFilter)));
+}
+
+void PreviewWindow::LoadSubset() {
+  const QString path =
+      dialogs_.open(this, QStringLiteral("Load Subset Text"), QLatin1String(kTextFilter));
+  if (path.isEmpty()) return;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return ShowMessage(QStringLiteral("%1: cannot read (%2)").arg(path, file.errorString()), true);
+  }
+  const QByteArray bytes = file.readAll();
+  // The text must be UTF-8 as it is; the editor would quietly mend it.
+  ConversionOptions check;
+  check.charsText = bytes.toStdString();
+  check.charsName = QFile::encodeName(path).toStdString();
+  if (const Status checked = CheckOptions(check); !checked) {
+    return ShowMessage(QString::fromStdString(checked.error().text), true);
+  }
+  subsetText_->setPlainText(QString::fromUtf8(bytes));
+}
+
+void PreviewWindow::SaveKvn() {
+  const QString suggested =
+      QFile::decodeName(OutputPathFor(QFile::encodeName(document_.path()).toStdString()).c_str());
+  const QString path =
+      dialogs_.save(this, QStringLiteral("Save KVN Font"), suggested, QLatin1String(kKvnFilter));
+  if (path.isEmpty()) return;
+  document_.SaveKvn(path);
+}
+
+void PreviewWindow::SaveSheetPng() {
+  const auto font = document_.font();
+  if (!font) return;
+  auto image = SheetImage(*font, zoomBox_->value());
+  if (!image) return ShowMessage(RefusalText(image.error()), true);
+  SavePng(*image, QStringLiteral("Save Sheet as PNG"), QStringLiteral("-sheet.png"));
+}
+
+void PreviewWindow::SaveSamplePng() {
+  const auto font = document_.font();
+  if (!font) return;
+  const SampleLine sample = RenderSample(font->loaded->font, sampleText_->text().toStdString(),
+                                         font->sampleCharset, font->sampleTable, zoomBox_->value());
+  if (sample.line.isNull()) return ShowMessage(sample.problem, true);
+  SavePng(sample.line, QStringLiteral("Save Sample Line as PNG"), QStringLiteral("-sample.png"));
+}
+
+void PreviewWindow::SavePng(const QImage& image, const QString& caption, const QString& suffix) {
+  const QString path =
+      dialogs_.save(this, caption, BaseName(document_.path()) + suffix, QLatin1String(kPngFilter));
+  if (path.isEmpty()) return;
+  if (!image.save(path, "PNG")) {
+    return ShowMessage(QStringLiteral("%1: cannot write").arg(DisplayName(path)), true);
+  }
+  ShowMessage(QStringLiteral("Wrote %1: %2x%3")
+                  .arg(DisplayName(path))
+                  .arg(image.width())
+                  .arg(image.height()),
+              false);
+}
+
+void PreviewWindow::OptionsChanged() {
+  document_.SetOptions(OptionsOf(*charsetBox_, *tableBox_, *subsetText_));
+}
+
+void PreviewWindow::ShowFont() {
+  const auto& font = document_.font();
+  sheet_->SetFont(font);
+  if (font) {
+    const kvn_font& kvn = font->loaded->font;
+    ShowMessage(
+        QStringLiteral("%1: %2 glyphs, %3x%4 cell%5")
+            .arg(DisplayName(document_.path()))
+            .arg(kvn.glyph_count)
+            .arg(kvn.cell_width)
+            .arg(kvn.cell_height)
+            .arg(font->loaded->converted ? QStringLiteral(" (converted in memory)") : QString()),
+        false);
+  }
+  DrawSample();
+  UpdateEnabled();
+}
+
+void PreviewWindow::DrawSample() {
+  const auto& font = document_.font();
+  if (!font) {
+    sampleView_->SetImage(QImage());
+    missingChars_->clear();
+    return;
+  }
+  const SampleLine sample = RenderSample(font->loaded->font, sampleText_->text().toStdString(),
+                                         font->sampleCharset, font->sampleTable, zoomBox_->value());
+  sampleView_->SetImage(sample.image);
+  if (!sample.problem.isEmpty()) {
+    missingChars_->setText(sample.problem);
+  } else if (sample.missing.isEmpty()) {
+    missingChars_->clear();
+  } else {
+    missingChars_->setText(QStringLiteral("No glyph (drawn as the default glyph): ") +
+                           sample.missing.join(QStringLiteral(", ")));
+  }
+}
+
+void PreviewWindow::ShowBusy(bool busy) {
+  busyIndicator_->setVisible(busy);
+  if (busy) {
+    const QString path = document_.path();
+    const bool bdf = HasBdfName(QFile::encodeName(path).toStdString()) || document_.isBdf();
+    ShowMessage((bdf ? QStringLiteral("Converting %1 …") : QStringLiteral("Loading %1 …"))
+                    .arg(DisplayName(path)),
+                false);
+  }
+  UpdateEnabled();
+}
+
+void PreviewWindow::ShowMessage(const QString& text, bool problem) {
+  messageLabel_->setText(text);
+  messageLabel_->setStyleSheet(problem ? QStringLiteral("color: #b00000") : QString());
+}
+
+void PreviewWindow::UpdateEnabled() {
+  const bool bdf = document_.isBdf();
+  const bool shown = document_.font() != nullptr;
+  options_->setEnabled(bdf);
+  actionLoadSubset_->setEnabled(bdf);
+  actionSaveKvn_->setEnabled(bdf && !document_.busy());
+  actionSaveSheetPng_->setEnabled(shown);
+  actionSaveSamplePng_->setEnabled(shown);
+}
+
+void PreviewWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* mime = event->mimeData();
+  if (mime->hasUrls() && mime->urls().size() == 1 && mime->urls().first().isLocalFile()) {
+    event->acceptProposedAction();
+  }
+}
+
+void PreviewWindow::dropEvent(QDropEvent* event) {
+  const QMimeData* mime = event->mimeData();
+  if (!mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().first().isLocalFile()) return;
+  OpenFile(mime->urls().first().toLocalFile());
+  event->acceptProposedAction();
+}
+
+}  // namespace kelvane
