@@ -2,14 +2,11 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "conversion_options.h"
 #include "kelvane/version.h"
 #include "pipeline/convert_file.h"
 #include "terminal_text.h"
@@ -23,7 +20,7 @@ struct Arguments {
   std::vector<std::string> files;
   std::string output;
   bool verbose = false;
-  std::string charset, table = "cp932", charsFile, codes;
+  kelvane::ConversionArguments conversion;
 };
 
 int UsageError(const std::string& text) {
@@ -50,22 +47,6 @@ void PrintSummary(std::ostream& out, const kelvane::ConversionSummary& summary) 
   for (const std::string& note : summary.notes) {
     out << "  " << kelvane::EscapeControlBytes(note) << '\n';
   }
-}
-
-// The conversion options, with the --chars text read; a usage error's text on failure.
-std::string MakeOptions(const Arguments& args, kelvane::ConversionOptions& options) {
-  options.suggestCharsetOption = true;
-  options.table = args.table;
-  if (!args.charset.empty()) options.charset = args.charset;
-  if (!args.codes.empty()) options.codes = args.codes;
-  if (!args.charsFile.empty()) {
-    std::ifstream in(args.charsFile, std::ios::binary);
-    if (!in) return "--chars: cannot read " + args.charsFile + " (" + std::strerror(errno) + ")";
-    options.charsText.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    options.charsName = args.charsFile;
-  }
-  const auto checked = kelvane::CheckOptions(options);
-  return checked ? std::string() : checked.error().text;
 }
 
 // The input a message is about: the one a refusal names, else the first.
@@ -122,20 +103,7 @@ int main(int argc, char** argv) {
                  "Write one font made of every FILE to OUTPUT; - writes to standard output");
   app.add_flag("-v,--verbose", args.verbose,
                "Print what each converted file holds, and what was left out");
-  app.add_option("--charset", args.charset,
-                 "Give the glyphs the codes of this code set: shift_jis, jisx0208, jisx0201, "
-                 "iso8859-1 .. iso8859-16, or unicode (code points up to U+FFFF). Without it, "
-                 "fonts keep their own codes (JIS X 0208 as Shift_JIS) and Unicode fonts are "
-                 "refused");
-  app.add_option("--table", args.table,
-                 "The Japanese table: cp932 (Windows conventions, the default) or jis")
-      ->check(CLI::IsMember({"cp932", "jis"}));
-  app.add_option("--chars", args.charsFile,
-                 "Keep only the glyphs of the characters in this UTF-8 text file (and the "
-                 "default character)");
-  app.add_option("--codes", args.codes,
-                 "Keep only these output codes, e.g. 0x20-0x7E,0x8140-0x84BE (with --chars: "
-                 "both)");
+  kelvane::AddConversionOptions(app, args.conversion);
   app.add_option("FILE", args.files, "BDF font files to convert; - reads standard input")
       ->required();
   app.set_version_flag("--version", std::string("bdf2kvn ") + KELVANE_VERSION);
@@ -149,7 +117,8 @@ int main(int argc, char** argv) {
     return UsageError(error);
   }
   kelvane::ConversionOptions options;
-  if (const std::string error = MakeOptions(args, options); !error.empty()) {
+  if (const std::string error = kelvane::MakeConversionOptions(args.conversion, options);
+      !error.empty()) {
     return UsageError(error);
   }
   return ConvertAll(args, options);

@@ -6,13 +6,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "conversion_options.h"
 #include "font_report.h"
 #include "kelvane/version.h"
 #include "output_file.h"
@@ -31,7 +30,7 @@ struct Arguments {
   std::string file, text, output, name;
   std::vector<std::string> glyphCodes;  // show --code
   int scale = 1;
-  std::string charset, table = "cp932", charsFile, codes;
+  kelvane::ConversionArguments conversion;
 };
 
 // The subcommands, each with the options it was given.
@@ -64,24 +63,17 @@ void AddFile(CLI::App& command, Arguments& args) {
 // The conversion options of bdf2kvn; for show and render --charset and
 // --table also encode the text.
 void AddConversionOptions(CLI::App& command, Arguments& args, bool encodesText) {
-  const std::string charsetUse =
-      encodesText ? "Encode TEXT in this code set (default shift_jis) and, for a BDF FILE, "
-                    "convert the font into it too"
-                  : "For a BDF FILE: convert the font into this code set";
-  command.add_option("--charset", args.charset,
-                     charsetUse +
-                         ": shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, "
-                         "or unicode");
-  command
-      .add_option("--table", args.table,
-                  std::string(encodesText ? "The Japanese table for TEXT and a BDF FILE"
-                                          : "For a BDF FILE: the Japanese table") +
-                      ": cp932 (the default) or jis")
-      ->check(CLI::IsMember({"cp932", "jis"}));
-  command.add_option("--chars", args.charsFile,
-                     "For a BDF FILE: keep only the glyphs of the characters in this UTF-8 file");
-  command.add_option("--codes", args.codes,
-                     "For a BDF FILE: keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE");
+  kelvane::ConversionHelp help;
+  help.charset = std::string(encodesText ? "Encode TEXT in this code set (default shift_jis) and, "
+                                           "for a BDF FILE, convert the font into it too"
+                                         : "For a BDF FILE: convert the font into this code set") +
+                 ": shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, or unicode";
+  help.table = std::string(encodesText ? "The Japanese table for TEXT and a BDF FILE"
+                                       : "For a BDF FILE: the Japanese table") +
+               ": cp932 (the default) or jis";
+  help.chars = "For a BDF FILE: keep only the glyphs of the characters in this UTF-8 file";
+  help.codes = "For a BDF FILE: keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE";
+  kelvane::AddConversionOptions(command, args.conversion, help);
 }
 
 void AddScale(CLI::App& command, Arguments& args) {
@@ -90,25 +82,9 @@ void AddScale(CLI::App& command, Arguments& args) {
       ->default_val(1);
 }
 
-// The conversion options, with the --chars text read; a usage error's text on failure.
-std::string MakeOptions(const Arguments& args, kelvane::ConversionOptions& options) {
-  options.suggestCharsetOption = true;
-  options.table = args.table;
-  if (!args.charset.empty()) options.charset = args.charset;
-  if (!args.codes.empty()) options.codes = args.codes;
-  if (!args.charsFile.empty()) {
-    std::ifstream in(args.charsFile, std::ios::binary);
-    if (!in) return "--chars: cannot read " + args.charsFile + " (" + std::strerror(errno) + ")";
-    options.charsText.emplace(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    options.charsName = args.charsFile;
-  }
-  const auto checked = kelvane::CheckOptions(options);
-  return checked ? std::string() : checked.error().text;
-}
-
 // The code set TEXT is encoded in.
 std::string TextCharset(const Arguments& args) {
-  return args.charset.empty() ? "shift_jis" : args.charset;
+  return args.conversion.charset.empty() ? "shift_jis" : args.conversion.charset;
 }
 
 // A code given to show --code: 0x hexadecimal or decimal, 0..0xFFFF.
@@ -152,10 +128,11 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
   if (&used == commands.show || &used == commands.render) {
     // The code set and table for TEXT, and TEXT itself, before any font is read.
     const std::string charset = TextCharset(args);
-    if (const auto known = kelvane::EncodeText("", charset, args.table); !known) {
+    if (const auto known = kelvane::EncodeText("", charset, args.conversion.table); !known) {
       return known.error().text;
     }
-    if (const auto encoded = kelvane::EncodeText(args.text, charset, args.table); !encoded) {
+    if (const auto encoded = kelvane::EncodeText(args.text, charset, args.conversion.table);
+        !encoded) {
       return "TEXT: " + encoded.error().text;
     }
   }
@@ -167,7 +144,7 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
 std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
                                const CLI::App& used) {
   const bool text = &used == commands.show || &used == commands.render;
-  for (const char* option : {"--chars", "--codes", "--charset", "--table"}) {
+  for (const char* option : kelvane::kConversionOptionNames) {
     const bool forText =
         text && (std::string(option) == "--charset" || std::string(option) == "--table");
     if (used.count(option) > 0 && !forText) {
@@ -205,7 +182,8 @@ void ReportMissing(const std::vector<kelvane::GlyphPick>& picks, const char* dra
 int Show(const kelvane::LoadedFont& loaded, const Arguments& args) {
   std::vector<kelvane::GlyphPick> picks;
   if (args.glyphCodes.empty()) {
-    auto text = kelvane::PickGlyphsForText(loaded.font, args.text, TextCharset(args), args.table);
+    auto text = kelvane::PickGlyphsForText(loaded.font, args.text, TextCharset(args),
+                                           args.conversion.table);
     if (!text) return UsageError("TEXT: " + text.error().text);
     picks = std::move(*text);
   } else {
@@ -244,7 +222,8 @@ int WriteImage(const Arguments& args, std::int64_t width, std::int64_t height, D
 }
 
 int Render(const kelvane::LoadedFont& loaded, const Arguments& args) {
-  auto picks = kelvane::PickGlyphsForText(loaded.font, args.text, TextCharset(args), args.table);
+  auto picks =
+      kelvane::PickGlyphsForText(loaded.font, args.text, TextCharset(args), args.conversion.table);
   if (!picks) return UsageError("TEXT: " + picks.error().text);
   const std::int64_t width = kelvane::LineWidth(loaded.font, *picks) * args.scale;
   const std::int64_t height = std::int64_t{loaded.font.cell_height} * args.scale;
@@ -369,7 +348,8 @@ int main(int argc, char** argv) {
     return UsageError(error);
   }
   kelvane::ConversionOptions options;
-  if (const std::string error = MakeOptions(args, options); !error.empty()) {
+  if (const std::string error = kelvane::MakeConversionOptions(args.conversion, options);
+      !error.empty()) {
     return UsageError(error);
   }
   // A file-size limit fails a write instead of ending the process.
