@@ -31,21 +31,22 @@ FontModel Font(std::vector<std::string> files, FontBox box, const std::vector<Gl
     Glyph& glyph =
         font.AddGlyph(in.code, {static_cast<std::uint32_t>(font.files.size() - 1), in.line});
     glyph.advance = in.advance;
-    for (const auto& [x, y] : in.pixels) {
+    for (const auto& [x, y] : in.pixels)
       font.bitmap(glyph)[y * font.bytesPerRow() + x / 8] |=
           static_cast<std::uint8_t>(0x80 >> x % 8);
-    }
   }
   return font;
 }
 
-Pixels Lit(const FontModel& font, const Glyph& glyph) {
+// The lit pixels of the merged font's glyph k; (-1, -1) if there is no such glyph.
+Pixels Lit(const MergedFont& merged, std::size_t k) {
+  const FontModel& font = merged.font;
+  if (k >= font.glyphs.size()) return {{-1, -1}};
   Pixels lit;
-  for (int y = 0; y < font.box.height; ++y) {
-    for (int x = 0; x < font.box.width; ++x) {
-      if (font.bitmap(glyph)[y * font.bytesPerRow() + x / 8] & (0x80 >> x % 8)) lit.insert({x, y});
-    }
-  }
+  for (int y = 0; y < font.box.height; ++y)
+    for (int x = 0; x < font.box.width; ++x)
+      if (font.bitmap(font.glyphs[k])[y * font.bytesPerRow() + x / 8] & (0x80 >> x % 8))
+        lit.insert({x, y});
   return lit;
 }
 
@@ -62,142 +63,86 @@ struct Side {
   Pixels in, out;
 };
 
-struct PlacementCase {
-  const char* name;
-  FontBox cell;
-  Side first, second;
-};
-
-class MergePlacement : public testing::TestWithParam<PlacementCase> {};
-
-TEST_P(MergePlacement, PutsEveryGlyphWhereItsBaselineSays) {
-  const PlacementCase& c = GetParam();
-  auto merged = Merge(Font({"a.bdf"}, c.first.box, {{0x41, 1, c.first.in, 6}}),
-                      Font({"b.bdf"}, c.second.box, {{0x889F, 1, c.second.in, 12}}));
-  ASSERT_TRUE(merged.ok());
-  const FontModel& font = merged->font;
-  EXPECT_EQ(font.box, c.cell);
-  ASSERT_EQ(font.glyphs.size(), 2u);
-  EXPECT_EQ(Lit(font, font.glyphs[0]), c.first.out);
-  EXPECT_EQ(Lit(font, font.glyphs[1]), c.second.out);
-  EXPECT_EQ(font.glyphs[0].advance, 6);
-  EXPECT_EQ(font.glyphs[1].advance, 12);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Cells, MergePlacement, testing::Values(
-    // Half and full width on one baseline: the half glyph keeps its rows, at the left.
-    PlacementCase{"HalfAndFullWidth", {12, 12, 0, -2},
-                  {{6, 12, 0, -2}, {{0, 0}, {5, 11}, {3, 6}}, {{0, 0}, {5, 11}, {3, 6}}},
-                  {{12, 12, 0, -2}, {{0, 0}, {11, 11}}, {{0, 0}, {11, 11}}}},
-    // A deeper descent and an origin a column further right, into a row's second byte.
-    PlacementCase{"DeeperDescentFurtherRight", {9, 10, 0, -2},
-                  {{8, 8, 0, 0}, {{0, 0}, {7, 7}}, {{0, 0}, {7, 7}}},
-                  {{8, 10, 1, -2}, {{0, 0}, {7, 9}, {3, 4}}, {{1, 0}, {8, 9}, {4, 4}}}},
-    PlacementCase{"AboveAndBelowTheBaseline", {8, 12, 0, -2},
-                  {{8, 8, 0, 2}, {{0, 0}, {7, 7}}, {{0, 0}, {7, 7}}},
-                  {{8, 8, 0, -2}, {{0, 0}, {7, 7}}, {{0, 4}, {7, 11}}}},
-    PlacementCase{"OriginLeftOfTheEdge", {19, 8, -3, 0},
-                  {{4, 8, -3, 0}, {{3, 7}}, {{3, 7}}},
-                  {{16, 8, 0, 0}, {{0, 0}, {7, 1}, {15, 2}}, {{3, 0}, {10, 1}, {18, 2}}}},
-    PlacementCase{"AWholeByteRight", {16, 4, 0, 0},
-                  {{8, 4, 8, 0}, {{0, 0}, {7, 3}}, {{8, 0}, {15, 3}}},
-                  {{16, 4, 0, 0}, {{1, 1}}, {{1, 1}}}}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
-
-TEST(MergeFonts, LeavesBitsPastANarrowFontsLastColumnBehind) {
-  FontModel half = Font({"half.bdf"}, {6, 2, 0, 0}, {{0x41}});
-  half.bitmap(half.glyphs[0])[1] = 0xFF;  // six pixels and two bits of padding
-  auto merged = Merge(std::move(half), Font({"full.bdf"}, {12, 2, 0, 0}, {}));
-  ASSERT_TRUE(merged.ok());
-  EXPECT_EQ(Lit(merged->font, merged->font.glyphs[0]),
-            (Pixels{{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}}));
-}
-
-TEST(MergeFonts, KeepsTheEarlierFontsGlyphForACodeBothGiveAndNotesIt) {
-  auto merged =
-      Merge(Font({"half.bdf"}, {6, 4, 0, 0}, {{0x41, 100}, {0x5C, 120, {{0, 0}}, 6}}),
-            Font({"full.bdf"}, {12, 4, 0, 0}, {{0x5C, 3050, {{11, 3}}, 12}, {0x889F, 3070}}),
-            Font({"more.bdf"}, {12, 4, 0, 0}, {{0x5C, 7}}));
-  ASSERT_TRUE(merged.ok());
-  const FontModel& font = merged->font;
-  ASSERT_EQ(font.glyphs.size(), 3u);
-  EXPECT_EQ(font.glyphs[1].code, 0x5C);
-  EXPECT_EQ(font.glyphs[1].advance, 6);
-  EXPECT_EQ(Lit(font, font.glyphs[1]), (Pixels{{0, 0}}));
-  EXPECT_EQ(font.glyphs[2].code, 0x889F);
-  EXPECT_EQ(merged->notes,
-            (std::vector<std::string>{
-                "code 0x005C: kept from half.bdf line 120, left out from full.bdf line 3050",
-                "code 0x005C: kept from half.bdf line 120, left out from more.bdf line 7"}));
-}
-
-TEST(MergeFonts, NotesTenCodesAndCountsTheRest) {
-  for (const int codes : {10, 11, 13}) {
-    std::vector<GlyphIn> glyphs;
-    for (int code = 0; code < codes; ++code) glyphs.push_back({code});
-    auto merged =
-        Merge(Font({"a.bdf"}, {8, 1, 0, 0}, glyphs), Font({"b.bdf"}, {8, 1, 0, 0}, glyphs));
+TEST(MergeFonts, PutsEveryGlyphWhereItsBaselineSays) {
+  const struct {
+    const char* name;
+    FontBox cell;
+    Side first, second;
+  } cases[] = {
+      // clang-format off
+      // Half and full width on one baseline: the half glyph keeps its rows, at the left.
+      {"half and full width", {12, 12, 0, -2},
+       {{6, 12, 0, -2}, {{0, 0}, {5, 11}, {3, 6}}, {{0, 0}, {5, 11}, {3, 6}}},
+       {{12, 12, 0, -2}, {{0, 0}, {11, 11}}, {{0, 0}, {11, 11}}}},
+      // A deeper descent and an origin a column further right, into a row's second byte.
+      {"deeper descent, further right", {9, 10, 0, -2}, {{8, 8, 0, 0}, {{0, 0}, {7, 7}}, {{0, 0}, {7, 7}}},
+       {{8, 10, 1, -2}, {{0, 0}, {7, 9}, {3, 4}}, {{1, 0}, {8, 9}, {4, 4}}}},
+      {"origin left of the edge", {19, 8, -3, 0}, {{4, 8, -3, 0}, {{3, 7}}, {{3, 7}}},
+       {{16, 8, 0, 0}, {{0, 0}, {7, 1}, {15, 2}}, {{3, 0}, {10, 1}, {18, 2}}}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto merged = Merge(Font({"a.bdf"}, c.first.box, {{0x41, 1, c.first.in, 6}}),
+                        Font({"b.bdf"}, c.second.box, {{0x889F, 1, c.second.in, 12}}));
     ASSERT_TRUE(merged.ok());
-    EXPECT_EQ(merged->notes.size(), codes == 10 ? 10u : 11u);
-    const std::string last = codes == 10
-                                 ? "code 0x0009: kept from a.bdf line 1, left out from b.bdf line 1"
-                             : codes == 11 ? "... and 1 more code given by two files"
-                                           : "... and 3 more codes given by two files";
-    EXPECT_EQ(merged->notes.back(), last) << codes << " codes";
+    EXPECT_EQ(merged->font.box, c.cell);
+    EXPECT_EQ(Lit(*merged, 0), c.first.out);
+    EXPECT_EQ(Lit(*merged, 1), c.second.out);
   }
 }
 
-struct DefaultOf {
-  std::optional<std::int32_t> character;
-  std::int32_t code;
-};
-
-struct DefaultCase {
-  const char* name;
-  DefaultOf first, second, merged;
-  std::vector<std::int32_t> mergedCodes;
-};
-
-class MergeDefault : public testing::TestWithParam<DefaultCase> {};
-
-// The first font has glyphs 0 and kNoCode, the second 0x8140 and kNoCode.
-TEST_P(MergeDefault, ComesFromTheFirstFontWhoseDefaultCharacterHasAGlyph) {
-  const DefaultCase& c = GetParam();
-  FontModel first = Font({"a.bdf"}, {8, 1, 0, 0}, {{0}, {kNoCode}});
-  FontModel second = Font({"b.bdf"}, {8, 1, 0, 0}, {{0x8140}, {kNoCode}});
-  std::tie(first.defaultChar, first.defaultCode) = std::tie(c.first.character, c.first.code);
-  std::tie(second.defaultChar, second.defaultCode) = std::tie(c.second.character, c.second.code);
-  auto merged = Merge(std::move(first), std::move(second));
+TEST(MergeFonts, KeepsTheEarlierFontsGlyphForACodeBothGiveAndNotesIt) {
+  FontModel half = Font({"half.bdf"}, {6, 4, 0, 0}, {{0x41, 100}, {0x5C, 120, {{0, 0}}, 6}});
+  half.bitmap(half.glyphs[1])[0] |= 0x03;  // padding past the sixth column, not a pixel
+  auto merged = Merge(std::move(half),
+                      Font({"full.bdf"}, {12, 4, 0, 0}, {{0x5C, 3050, {{11, 3}}, 12}, {0x889F}}));
   ASSERT_TRUE(merged.ok());
-  EXPECT_EQ(merged->font.defaultChar, c.merged.character);
-  EXPECT_EQ(merged->font.defaultCode, c.merged.code);
-  std::vector<std::int32_t> codes;
-  for (const Glyph& glyph : merged->font.glyphs) codes.push_back(glyph.code);
-  EXPECT_EQ(codes, c.mergedCodes);
-  EXPECT_TRUE(merged->notes.empty());
+  EXPECT_EQ(merged->font.glyphs.size(), 3u);
+  EXPECT_EQ(Lit(*merged, 1), (Pixels{{0, 0}}));  // 0x5C from half.bdf
+  EXPECT_EQ(merged->notes, (std::vector<std::string>{"code 0x005C: kept from half.bdf line 120, "
+                                                     "left out from full.bdf line 3050"}));
+  // Ten codes are noted one by one, the rest counted.
+  for (const int codes : {10, 11, 13}) {
+    std::vector<GlyphIn> glyphs;
+    for (int code = 0; code < codes; ++code) glyphs.push_back({code});
+    merged = Merge(Font({"a.bdf"}, {8, 1, 0, 0}, glyphs), Font({"b.bdf"}, {8, 1, 0, 0}, glyphs));
+    ASSERT_TRUE(merged.ok());
+    EXPECT_EQ(merged->notes.size(), codes == 10 ? 10u : 11u);
+    EXPECT_EQ(merged->notes.back(),
+              codes == 10   ? "code 0x0009: kept from a.bdf line 1, left out from b.bdf line 1"
+              : codes == 11 ? "... and 1 more code given by two files"
+                            : "... and 3 more codes given by two files");
+  }
 }
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Fonts, MergeDefault, testing::Values(
-    DefaultCase{"SecondWhenTheFirstLacksItsGlyph", {0x20, 0x20}, {0x2121, 0x8140}, {0x2121, 0x8140},
-                {0, 0x8140, kNoCode}},
-    // Code 0 has a glyph, but the font names no default character.
-    DefaultCase{"SecondWhenTheFirstNamesNone", {std::nullopt, 0}, {0x2121, 0x8140},
-                {0x2121, 0x8140}, {0, 0x8140, kNoCode}},
-    DefaultCase{"First", {0x7F, 0}, {0x2121, 0x8140}, {0x7F, 0}, {0, kNoCode, 0x8140}},
-    DefaultCase{"FirstWithoutAnOutputCode", {0x7F, kNoCode}, {0x2121, kNoCode}, {0x7F, kNoCode},
-                {0, kNoCode, 0x8140}},
-    DefaultCase{"FirstWhenNeitherHasItsGlyph", {0x20, 0x20}, {0x2122, 0x8141}, {0x20, 0x20},
-                {0, kNoCode, 0x8140}}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
+// The first font has glyphs 0 and kNoCode, the second 0x8140 and kNoCode.
+TEST(MergeFonts, TakesTheDefaultFromTheFirstFontWhoseDefaultCharacterHasAGlyph) {
+  using Default = std::pair<std::int32_t, std::int32_t>;  // character, code
+  const struct {
+    Default first, second, merged;
+    std::vector<std::int32_t> codes;
+  } cases[] = {
+      {{0x20, 0x20}, {0x2121, 0x8140}, {0x2121, 0x8140}, {0, 0x8140, kNoCode}},
+      {{0x7F, 0}, {0x2121, 0x8140}, {0x7F, 0}, {0, kNoCode, 0x8140}},
+      {{0x20, 0x20}, {0x2122, 0x8141}, {0x20, 0x20}, {0, kNoCode, 0x8140}},  // neither has it
+  };
+  for (const auto& c : cases) {
+    FontModel first = Font({"a.bdf"}, {8, 1, 0, 0}, {{0}, {kNoCode}});
+    FontModel second = Font({"b.bdf"}, {8, 1, 0, 0}, {{0x8140}, {kNoCode}});
+    std::tie(first.defaultChar, first.defaultCode) = c.first;
+    std::tie(second.defaultChar, second.defaultCode) = c.second;
+    auto merged = Merge(std::move(first), std::move(second));
+    ASSERT_TRUE(merged.ok());
+    EXPECT_EQ(Default(merged->font.defaultChar.value_or(-2), merged->font.defaultCode), c.merged);
+    std::vector<std::int32_t> codes;
+    for (const Glyph& glyph : merged->font.glyphs) codes.push_back(glyph.code);
+    EXPECT_EQ(codes, c.codes) << c.first.first;
+  }
+}
 
 TEST(MergeFonts, RebasesEveryFileIndexAndTakesTheBoxOfTheLargestGlyphs) {
   FontModel half = Font({"half.bdf"}, {16, 8, 0, 0}, {{0x41, 10}});
-  half.registry = "JISX0201.1976";
-  half.encoding = "0";
   FontModel full = Font({"x.bdf", "full.bdf"}, {9, 12, 0, 0}, {{0x889F, 20}, {0x88A0, 30}});
   full.boxSource = {1, 5};
   FontModel more = Font({"more.bdf"}, {9, 12, 0, 0}, {{0x8140, 40}});
@@ -211,25 +156,16 @@ TEST(MergeFonts, RebasesEveryFileIndexAndTakesTheBoxOfTheLargestGlyphs) {
                          {"half.bdf", 10}, {"full.bdf", 20}, {"full.bdf", 30}, {"more.bdf", 40}}));
   EXPECT_EQ(font.fileOf(font.boxSource), "full.bdf");
   EXPECT_EQ(font.boxSource.line, 5);
-  EXPECT_EQ(font.boxLine, "FONTBOUNDINGBOX 9 12 0 0");
-  EXPECT_EQ(font.registry, "JISX0201.1976");
-  EXPECT_EQ(font.encoding, "0");
 }
 
-TEST(MergeFonts, ReturnsASingleFontAsItIs) {
+TEST(MergeFonts, ReturnsASingleFontAsItIsAndRefusesACellTooWideFor32Bits) {
   FontModel only = Font({"only.bdf"}, {8, 2, 0, 0}, {{0x41, 3, {{1, 1}}, 8}});
   const std::uint8_t* bitmap = only.bitmap(only.glyphs[0]).data();
   auto merged = Merge(std::move(only));
   ASSERT_TRUE(merged.ok());
   EXPECT_EQ(merged->font.bitmap(merged->font.glyphs[0]).data(), bitmap);
-  EXPECT_EQ(merged->font.box, (FontBox{8, 2, 0, 0}));
-  EXPECT_TRUE(merged->notes.empty());
-}
-
-TEST(MergeFonts, RefusesNoFontsAndACellTooWideFor32Bits) {
-  EXPECT_FALSE(MergeFonts({}).ok());
-  auto merged = Merge(Font({"a.bdf"}, {8, 8, 2147483000, 0}, {}),
-                      Font({"b.bdf"}, {8, 8, -2147483000, 0}, {}));
+  merged = Merge(Font({"a.bdf"}, {8, 8, 2147483000, 0}, {}),
+                 Font({"b.bdf"}, {8, 8, -2147483000, 0}, {}));
   ASSERT_FALSE(merged.ok());
   EXPECT_EQ(
       merged.error(),

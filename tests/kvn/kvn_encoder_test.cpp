@@ -12,7 +12,7 @@ namespace kelvane::kvn {
 namespace {
 
 using namespace std::string_literals;
-using test::GlyphSpec;
+using test::GlyphData;
 
 std::string Hex(const std::vector<std::uint8_t>& bytes, std::size_t count) {
   std::string text;
@@ -27,7 +27,7 @@ std::string Hex(const std::vector<std::uint8_t>& bytes, std::size_t count) {
 // Three 16 x 16 glyphs at Shift_JIS 0x8140, 0x8141 and 0x82A0 with advance 16,
 // the first the default: 120 bytes with this header and these ranges.
 TEST(EncodeKvn, WritesTheWorkedExample) {
-  std::vector<GlyphSpec> glyphs;
+  std::vector<GlyphData> glyphs;
   for (const int code : {0x8140, 0x8141, 0x82A0}) glyphs.push_back({code, 16, {code & 0xFF}});
   const auto bytes = EncodeKvn(test::ModelOf(16, 16, 0x8140, glyphs));
   ASSERT_TRUE(bytes.ok());
@@ -63,7 +63,7 @@ TEST(BuildRanges, OpensARangeWhereCodesLeaveARun) {
 
 TEST(PlanKvn, RefusesWhatTheLayoutCannotHoldNamingTheLine) {
   const auto glyphsFrom = [](int first, int count) {
-    std::vector<GlyphSpec> glyphs;
+    std::vector<GlyphData> glyphs;
     for (int code = first; code < first + count; ++code) glyphs.push_back({code, 0, {}});
     return glyphs;
   };
@@ -98,7 +98,7 @@ TEST(PlanKvn, RefusesWhatTheLayoutCannotHoldNamingTheLine) {
 }
 
 TEST(WriteKvnRecords, StopsAtTheSinksFirstFailure) {
-  std::vector<GlyphSpec> glyphs;
+  std::vector<GlyphData> glyphs;
   for (int code = 0; code < 10000; ++code) glyphs.push_back({code, 1, {code & 0xFF}});
   const FontModel model = test::ModelOf(32, 32, 0, glyphs);
   int calls = 0;

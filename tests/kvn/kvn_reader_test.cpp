@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,22 +41,19 @@ void ExpectReadsAsModel(const Bytes& bytes, const FontModel& model) {
     const auto bitmap = model.bitmap(glyph);
     return read.advance == glyph.advance && std::equal(bitmap.begin(), bitmap.end(), read.bitmap);
   };
-  std::vector<const Glyph*> byCode(65536 + 1);
+  std::vector<const Glyph*> byCode(65536);
   for (const Glyph& glyph : model.glyphs)
-    byCode[glyph.code == kNoCode ? 65536 : glyph.code] = &glyph;
-  for (std::uint32_t code = 0; code <= 65536; ++code) {
+    if (glyph.code != kNoCode) byCode[glyph.code] = &glyph;
+  for (std::uint32_t code = 0; code < 65536; ++code) {
     const int index = Find(font, code);
     ASSERT_EQ(Find(scanning, code), index) << code;
-    if (code == 65536 || byCode[code] == nullptr) {
-      ASSERT_EQ(index, -1) << code;
-    } else {
-      ASSERT_NE(index, -1) << code;
-      ASSERT_TRUE(sameGlyph(static_cast<std::uint16_t>(index), *byCode[code])) << code;
-    }
+    const Glyph* want = byCode[code];
+    ASSERT_TRUE(want ? index >= 0 && sameGlyph(static_cast<std::uint16_t>(index), *want)
+                     : index == -1)
+        << code;
   }
-  const int defaultCode = model.defaultCode == kNoCode ? 65536 : model.defaultCode;
-  if (byCode[defaultCode] != nullptr) {
-    EXPECT_TRUE(sameGlyph(font.default_index, *byCode[defaultCode]));
+  if (model.defaultCode != kNoCode && byCode[model.defaultCode]) {
+    EXPECT_TRUE(sameGlyph(font.default_index, *byCode[model.defaultCode]));
   }
 }
 
@@ -77,10 +73,9 @@ TEST(KvnReader, FindsEveryGlyphOfTheExampleFonts) {
 // 20,000 glyphs from code 0 to 65535 in some 2,900 ranges, each bitmap and
 // advance telling its code.
 TEST(KvnReader, FindsEveryGlyphOfALargeFontWithGaps) {
-  std::vector<test::GlyphSpec> glyphs;
-  for (int k = 0, code = 0; k < 19999; ++k, code += k % 7 == 0 ? 2 + k % 5 : 1) {
+  std::vector<test::GlyphData> glyphs;
+  for (int k = 0, code = 0; k < 19999; ++k, code += k % 7 == 0 ? 2 + k % 5 : 1)
     glyphs.push_back({code, code % 251, {code & 0xFF, code >> 8, k & 0xFF, k >> 8, 0x5A}});
-  }
   glyphs.push_back({65535, 9, {0xFF, 0xFF}});
   const FontModel model = test::ModelOf(12, 10, glyphs[1234].code, glyphs);
   const auto bytes = EncodeKvn(model);
@@ -103,20 +98,6 @@ void SetWord(Bytes& bytes, std::size_t at, int value) {
   bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
 }
 
-TEST(KvnReader, ReadsTheSmallFontAndAllowsBytesAfterIt) {
-  Bytes bytes = SmallFont();
-  bytes.insert(bytes.end(), 7, 0xEE);
-  kvn_font font;
-  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
-  EXPECT_EQ(font.size, 43u);
-  EXPECT_EQ(font.default_index, 1);
-  EXPECT_EQ(Find(font, 0x50), 2);
-  EXPECT_EQ(kvn_glyph_at(&font, 2).advance, 7);
-  EXPECT_EQ(kvn_glyph_at(&font, 2).bitmap[3], 12);
-  EXPECT_EQ(kvn_glyph_at(&font, 3).bitmap, nullptr);
-  EXPECT_EQ(kvn_range_at(&font, 1).index_delta, 0x4E);
-}
-
 TEST(KvnReader, RefusesEachDamageWithItsOwnStatusInOrder) {
   // Ranges start at 9 and 15; words: glyphCount 0, rangeCount 2, defaultIndex 4.
   const struct {
@@ -124,59 +105,31 @@ TEST(KvnReader, RefusesEachDamageWithItsOwnStatusInOrder) {
     std::function<void(Bytes&)> damage;
     kvn_status status;
   } cases[] = {
-      {"no bytes", [](Bytes& b) { b.clear(); }, KVN_SHORTER_THAN_HEADER},
+      {"bytes after the data", [](Bytes& b) { b.insert(b.end(), 7, 0xEE); }, KVN_OK},
       {"eight bytes", [](Bytes& b) { b.resize(8); }, KVN_SHORTER_THAN_HEADER},
-      {"zero width", [](Bytes& b) { b[6] = 0; }, KVN_EMPTY_CELL},
       {"zero height, cut", [](Bytes& b) { b[7] = 0, b.resize(9); }, KVN_EMPTY_CELL},
-      {"glyph bytes one more", [](Bytes& b) { b[8] = 5; }, KVN_GLYPH_BYTES_MISMATCH},
-      {"glyph bytes of width / 8", [](Bytes& b) { b[8] = 2; }, KVN_GLYPH_BYTES_MISMATCH},
-      {"glyph bytes wrong, cut", [](Bytes& b) { b[8] = 5, b.resize(20); },
+      {"glyph bytes of width / 8, cut", [](Bytes& b) { b[8] = 2, b.resize(20); },
        KVN_GLYPH_BYTES_MISMATCH},
       {"last byte cut", [](Bytes& b) { b.resize(35); }, KVN_SHORTER_THAN_COUNTS},
-      {"ranges cut", [](Bytes& b) { b.resize(20); }, KVN_SHORTER_THAN_COUNTS},
       {"a glyph more", [](Bytes& b) { SetWord(b, 0, 4); }, KVN_SHORTER_THAN_COUNTS},
-      {"largest counts",
-       [](Bytes& b) { SetWord(b, 0, 65535), SetWord(b, 2, 65535), b[6] = 8, b[7] = b[8] = 255; },
-       KVN_SHORTER_THAN_COUNTS},
       {"reversed range", [](Bytes& b) { SetWord(b, 15, 0x51); }, KVN_RANGE_REVERSED},
       {"range past the glyphs", [](Bytes& b) { SetWord(b, 17, 0x51); }, KVN_RANGE_OUTSIDE_GLYPHS},
-      {"range before glyph 0", [](Bytes& b) { SetWord(b, 13, 0x42); }, KVN_RANGE_OUTSIDE_GLYPHS},
-      {"delta above first, wrapping to glyph 1",
-       [](Bytes& b) { SetWord(b, 9, 0), SetWord(b, 11, 0), SetWord(b, 13, 0xFFFF); },
+      {"delta above first, last within the glyphs", [](Bytes& b) { SetWord(b, 13, 0x42); },
        KVN_RANGE_OUTSIDE_GLYPHS},
       {"outside range before a reversed one",
        [](Bytes& b) { SetWord(b, 11, 0x44), SetWord(b, 15, 0x51); }, KVN_RANGE_OUTSIDE_GLYPHS},
       {"reversed range and default past the glyphs",
        [](Bytes& b) { SetWord(b, 15, 0x51), SetWord(b, 4, 3); }, KVN_RANGE_REVERSED},
       {"default past the glyphs", [](Bytes& b) { SetWord(b, 4, 3); }, KVN_DEFAULT_OUTSIDE_GLYPHS},
-      {"no glyphs and no ranges",
-       [](Bytes& b) { SetWord(b, 0, 0), SetWord(b, 2, 0), SetWord(b, 4, 0); },
-       KVN_DEFAULT_OUTSIDE_GLYPHS},
   };
-  std::set<kvn_status> seen;
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     Bytes bytes = SmallFont();
     c.damage(bytes);
     kvn_font font;
     std::memset(&font, 0xAB, sizeof font);
-    ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), c.status);
-    seen.insert(c.status);
-    // A refused font is emptied: it finds nothing and holds no glyph.
-    EXPECT_EQ(font.data, nullptr);
-    EXPECT_EQ(font.glyph_count + font.range_count + font.ranges_ascend, 0);
-    EXPECT_EQ(Find(font, 0x41), -1);
+    EXPECT_EQ(kvn_open(&font, bytes.data(), bytes.size()), c.status) << c.name;
+    EXPECT_EQ(Find(font, 0x50), c.status == KVN_OK ? 2 : -1) << c.name;
   }
-  EXPECT_EQ(seen.size(), 7u);
-}
-
-TEST(KvnReader, NamesEveryStatusDifferently) {
-  std::set<std::string> texts;
-  for (int status = KVN_OK; status <= KVN_DEFAULT_OUTSIDE_GLYPHS; ++status) {
-    texts.insert(kvn_status_text(static_cast<kvn_status>(status)));
-  }
-  EXPECT_EQ(texts.size(), 8u);
-  EXPECT_STREQ(kvn_status_text(static_cast<kvn_status>(99)), "unknown status");
 }
 
 // A font of 8 x 1 glyphs with these ranges; glyph k has advance k + 1.
@@ -185,12 +138,9 @@ Bytes FontWithRanges(const std::vector<kvn_range>& ranges, int glyphCount) {
   SetWord(bytes, 0, glyphCount);
   SetWord(bytes, 2, static_cast<int>(ranges.size()));
   bytes[6] = 8, bytes[7] = 1, bytes[8] = 1;
-  for (const kvn_range& r : ranges) {
-    for (const int word : {r.first_code, r.last_code, r.index_delta}) {
-      bytes.insert(bytes.end(),
-                   {static_cast<std::uint8_t>(word & 0xFF), static_cast<std::uint8_t>(word >> 8)});
-    }
-  }
+  for (const kvn_range& r : ranges)
+    for (const int word : {r.first_code, r.last_code, r.index_delta})
+      bytes.insert(bytes.end(), {std::uint8_t(word & 0xFF), std::uint8_t(word >> 8)});
   for (int k = 0; k < glyphCount; ++k) bytes.insert(bytes.end(), {std::uint8_t(k + 1), 0xA5});
   return bytes;
 }
@@ -200,26 +150,20 @@ Bytes FontWithRanges(const std::vector<kvn_range>& ranges, int glyphCount) {
 TEST(KvnReader, ScansRangesThatDoNotAscendAndTakesTheFirstMatch) {
   const struct {
     std::vector<kvn_range> ranges;
-    int ascend;
     std::vector<std::pair<int, int>> finds;  // code, glyph
   } cases[] = {
-      {{{66, 66, 66}, {65, 65, 64}, {65, 65, 63}}, 0, {{66, 0}, {65, 1}, {64, -1}, {67, -1}}},
-      {{{65, 66, 65}, {66, 67, 64}}, 0, {{65, 0}, {66, 1}, {67, 3}}},
-      {{{65, 70, 65}, {66, 66, 63}}, 0, {{66, 1}, {70, 5}}},
-      {{{65, 65, 65}, {66, 66, 66}, {67, 69, 66}}, 1, {{65, 0}, {66, 0}, {69, 3}, {70, -1}}},
-      {{}, 1, {{0, -1}, {65, -1}}},
+      {{{66, 66, 66}, {65, 65, 64}, {65, 65, 63}}, {{66, 0}, {65, 1}, {64, -1}, {67, -1}}},
+      {{{65, 70, 65}, {66, 66, 63}}, {{66, 1}, {70, 5}}},
   };
   for (const auto& c : cases) {
     const Bytes bytes = FontWithRanges(c.ranges, 6);
     kvn_font font;
     ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
-    EXPECT_EQ(font.ranges_ascend, c.ascend) << c.ranges.size();
+    EXPECT_EQ(font.ranges_ascend, 0);
     for (const auto& [code, glyph] : c.finds) EXPECT_EQ(Find(font, code), glyph) << code;
+    EXPECT_EQ(kvn_glyph_at(&font, static_cast<std::uint16_t>(Find(font, 66))).advance,
+              c.finds[0].second + 1);
   }
-  const Bytes bytes = FontWithRanges({{66, 66, 66}, {65, 65, 64}, {65, 65, 63}}, 3);
-  kvn_font font;
-  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
-  EXPECT_EQ(kvn_glyph_at(&font, static_cast<std::uint16_t>(Find(font, 65))).advance, 2);
 }
 
 TEST(KvnNextSjis, SplitsTextIntoCodes) {
@@ -227,14 +171,9 @@ TEST(KvnNextSjis, SplitsTextIntoCodes) {
     std::string text;
     std::vector<std::uint16_t> codes;
   } cases[] = {
-      {"", {}},
-      {"A", {0x41}},
-      {"\x82\xA0", {0x82A0}},
-      {"\xB1\xDF", {0xB1, 0xDF}},  // half-width katakana
-      {"\x81", {0x81}},            // a lead byte that ends the text
-      {"A\x88\x9F\xB1\xE0", {0x41, 0x889F, 0xB1, 0xE0}},
-      {"\x9F\xFC\xE0\x40\xFC\xFC\x88\x41", {0x9FFC, 0xE040, 0xFCFC, 0x8841}},
-      {"\x80\xA0\xFD\xFF\x7F", {0x80, 0xA0, 0xFD, 0xFF, 0x7F}},
+      {"A\x82\xA0", {0x41, 0x82A0}},
+      {"\xB1\xDF\x9F\xFC\xE0\x40", {0xB1, 0xDF, 0x9FFC, 0xE040}},  // half-width katakana first
+      {"A\x81", {0x41, 0x81}},                                     // a lead byte that ends the text
   };
   for (const auto& c : cases) {
     const auto* text = reinterpret_cast<const std::uint8_t*>(c.text.data());
@@ -246,7 +185,6 @@ TEST(KvnNextSjis, SplitsTextIntoCodes) {
       codes.push_back(code);
       at += used;
     }
-    EXPECT_EQ(at, c.text.size());
     EXPECT_EQ(codes, c.codes) << testing::PrintToString(c.text);
   }
 }

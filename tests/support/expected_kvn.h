@@ -13,24 +13,24 @@
 
 namespace kelvane::test {
 
-struct GlyphSpec {
+struct GlyphData {
   int code;
   int advance;
   std::vector<int> bitmap;  // glyphBytes values; missing ones are 0
 };
 
 inline FontModel ModelOf(int width, int height, int defaultCode,
-                         const std::vector<GlyphSpec>& glyphs) {
+                         const std::vector<GlyphData>& glyphs) {
   FontModel model;
   model.files = {"test.bdf"};
   model.box = {width, height, 0, 0};
   model.defaultCode = defaultCode;
-  for (const GlyphSpec& spec : glyphs) {
-    Glyph& glyph = model.AddGlyph(spec.code, {0, 1});
-    glyph.advance = static_cast<std::uint8_t>(spec.advance);
+  for (const GlyphData& data : glyphs) {
+    Glyph& glyph = model.AddGlyph(data.code, {0, 1});
+    glyph.advance = static_cast<std::uint8_t>(data.advance);
     const auto bitmap = model.bitmap(glyph);
-    for (std::size_t i = 0; i < spec.bitmap.size() && i < bitmap.size(); ++i) {
-      bitmap[i] = static_cast<std::uint8_t>(spec.bitmap[i]);
+    for (std::size_t i = 0; i < data.bitmap.size() && i < bitmap.size(); ++i) {
+      bitmap[i] = static_cast<std::uint8_t>(data.bitmap[i]);
     }
   }
   return model;
@@ -38,7 +38,7 @@ inline FontModel ModelOf(int width, int height, int defaultCode,
 
 // The file for glyphs given in ascending code order.
 inline std::string ExpectedKvn(int width, int height, int defaultCode,
-                               const std::vector<GlyphSpec>& glyphs) {
+                               const std::vector<GlyphData>& glyphs) {
   const auto bytes = kvn::EncodeKvn(ModelOf(width, height, defaultCode, glyphs));
   EXPECT_TRUE(bytes.ok()) << (bytes.ok() ? "" : bytes.error().text);
   return bytes.ok() ? std::string(bytes->begin(), bytes->end()) : std::string();
