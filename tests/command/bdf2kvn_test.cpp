@@ -1,74 +1,21 @@
 // bdf2kvn run as a process: exit status, standard output and error, and every
 // change it makes to the directory it runs in.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-#include <cstdio>
 
 #include "expected_kvn.h"
 #include "kelvane/version.h"
+#include "process_run.h"
 #include "test_support.h"
 
 namespace kelvane::test {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  long peakKilobytes = 0;
-  std::string out{}, err{};
-};
-
-struct RunOptions {
-  rlim_t fileSizeLimit = 0;  // sets RLIMIT_FSIZE, SIGXFSZ keeping its default action
-  std::string stdinFile{};   // standard input, relative to the directory
-  std::string loader{};      // runs bdf2kvn through this dynamic loader
-};
-
-// The bdf2kvn under test: this build's, or the one BDF2KVN names.
-std::string Bdf2kvnPath() {
-  const char* other = std::getenv("BDF2KVN");
-  return other != nullptr ? other : BDF2KVN_PATH;
-}
-
-// Runs bdf2kvn with `args` in `dir`.
+// Runs bdf2kvn (this build's, or the one BDF2KVN names) with `args` in `dir`.
 Outcome Bdf2kvn(const fs::path& dir, std::vector<std::string> args,
                 const RunOptions& options = {}) {
-  args.insert(args.begin(), Bdf2kvnPath());
-  if (!options.loader.empty()) args.insert(args.begin(), options.loader);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::FILE* const streams[] = {std::tmpfile(), std::tmpfile()};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(::fileno(streams[0]), STDOUT_FILENO);
-    ::dup2(::fileno(streams[1]), STDERR_FILENO);
-    if (options.fileSizeLimit > 0) {
-      std::signal(SIGXFSZ, SIG_DFL);
-      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
-    }
-    if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    if (!options.stdinFile.empty() && !std::freopen(options.stdinFile.c_str(), "rb", stdin)) {
-      ::_exit(127);
-    }
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int raw = 0;
-  rusage usage{};
-  ::wait4(pid, &raw, 0, &usage);
-  // A death by signal shows as 128 + the signal, as a shell shows it.
-  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), usage.ru_maxrss};
-  for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
-    std::rewind(stream);
-    for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
-    std::fclose(stream);
-  }
-  return run;
+  const char* other = std::getenv("BDF2KVN");
+  args.insert(args.begin(), other != nullptr ? other : BDF2KVN_PATH);
+  return RunProcess(dir, std::move(args), options);
 }
 
 // Two glyphs in an 8 x 2 cell, lines ended by `eol`, and the file it makes.

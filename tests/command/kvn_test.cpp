@@ -2,57 +2,23 @@
 // back pixel by pixel), its exit status, and what it leaves in the directory.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <sstream>
 
 #include "kvn_reader.h"
+#include "process_run.h"
 #include "test_support.h"
 
 namespace kelvane::test {
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string out{}, err{};
-};
 
 // Runs kvn (this build's, or the one KVN names) with `args` in `dir`;
 // `fileSizeLimit` sets RLIMIT_FSIZE.
 Outcome Kvn(const fs::path& dir, std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
   const char* other = std::getenv("KVN");
   args.insert(args.begin(), other != nullptr ? other : KVN_PATH);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::FILE* const streams[] = {std::tmpfile(), std::tmpfile()};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(::fileno(streams[0]), STDOUT_FILENO);
-    ::dup2(::fileno(streams[1]), STDERR_FILENO);
-    if (fileSizeLimit > 0) {
-      std::signal(SIGXFSZ, SIG_DFL);
-      const rlimit limit{fileSizeLimit, fileSizeLimit};
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
-    }
-    if (::chdir(dir.c_str()) != 0) ::_exit(127);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  int raw = 0;
-  ::waitpid(pid, &raw, 0);
-  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw)};
-  for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
-    std::rewind(stream);
-    for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
-    std::fclose(stream);
-  }
-  return run;
+  return RunProcess(dir, std::move(args), {.fileSizeLimit = fileSizeLimit});
 }
 
 // A KVN file from its parts, valid or not: ranges as {first, last, delta},

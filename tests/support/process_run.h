@@ -1,0 +1,65 @@
+// Running a program under test as a process in a directory, with what it
+// printed and how it ended.
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvane::test {
+
+struct Outcome {
+  int status = -1;  // the exit status, or 128 + the signal, as a shell shows it
+  long peakKilobytes = 0;
+  std::string out{}, err{};
+};
+
+struct RunOptions {
+  rlim_t fileSizeLimit = 0;  // sets RLIMIT_FSIZE, SIGXFSZ keeping its default action
+  std::string stdinFile{};   // standard input, relative to the directory
+  std::string loader{};      // runs the program through this one (a dynamic loader)
+};
+
+// Runs argv[0] with its arguments in `dir`.
+inline Outcome RunProcess(const std::filesystem::path& dir, std::vector<std::string> args,
+                          const RunOptions& options = {}) {
+  if (!options.loader.empty()) args.insert(args.begin(), options.loader);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::FILE* const streams[] = {std::tmpfile(), std::tmpfile()};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(::fileno(streams[0]), STDOUT_FILENO);
+    ::dup2(::fileno(streams[1]), STDERR_FILENO);
+    if (options.fileSizeLimit > 0) {
+      std::signal(SIGXFSZ, SIG_DFL);
+      const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
+    }
+    if (::chdir(dir.c_str()) != 0) ::_exit(127);
+    if (!options.stdinFile.empty() && !std::freopen(options.stdinFile.c_str(), "rb", stdin)) {
+      ::_exit(127);
+    }
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int raw = 0;
+  rusage usage{};
+  ::wait4(pid, &raw, 0, &usage);
+  Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), usage.ru_maxrss};
+  for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
+    std::rewind(stream);
+    for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);
+    std::fclose(stream);
+  }
+  return run;
+}
+
+}  // namespace kelvane::test
