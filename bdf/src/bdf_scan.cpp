@@ -47,8 +47,9 @@ std::optional<std::pair<std::string, std::string>> XlfdCharset(std::string_view 
 
 class BdfScanner {
  public:
-  BdfScanner(BdfLines& lines, const ScanOptions& options, FontModel model, std::string fileName)
-      : lines_(lines), options_(options), model_(std::move(model)) {
+  BdfScanner(const ByteInput& input, BdfLines& lines, const ScanOptions& options, FontModel model,
+             std::string fileName)
+      : input_(input), lines_(lines), options_(options), model_(std::move(model)) {
     fileIndex_ = static_cast<std::uint32_t>(model_.files.size());
     model_.files.push_back(std::move(fileName));
   }
@@ -88,7 +89,10 @@ class BdfScanner {
   }
   const std::string& File() const { return model_.files[fileIndex_]; }
 
+  // Why the font cannot be used: what the file is instead, when its first
+  // bytes say it is not BDF text at all, else what the text lacks.
   std::string WhyUnusable() const {
+    if (auto notBdf = NotBdfReason(input_.FirstBytes())) return *notBdf;
     if (!CellIsUsable()) return "no FONTBOUNDINGBOX with a width and height before the glyphs";
     return "no glyphs";
   }
@@ -191,6 +195,7 @@ class BdfScanner {
     }
   }
 
+  const ByteInput& input_;
   BdfLines& lines_;
   const ScanOptions& options_;
   FontModel model_;
@@ -219,13 +224,9 @@ bool LooksBinary(std::string_view bytes) {
 Result<FontModel> ScanBdf(ByteInput& input, LineReaderState& lineState, const std::string& fileName,
                           const ScanOptions& options, FontModel model) {
   BdfLines lines(input, lineState);
-  auto scanned = BdfScanner(lines, options, std::move(model), fileName).Run();
-  if (!input.ReadError().empty())
+  auto scanned = BdfScanner(input, lines, options, std::move(model), fileName).Run();
+  if (!input.ReadError().empty()) {
     return Diagnostic{fileName, 0, CannotReadFile(fileName, input.ReadError())};
-  if (!scanned && scanned.error().text.starts_with(kFileNotSupported)) {
-    if (auto reason = NotBdfReason(input.FirstBytes())) {
-      return Diagnostic{fileName, 0, FileNotSupported(*reason)};
-    }
   }
   return scanned;
 }

@@ -21,15 +21,6 @@ Glyph& FontModel::AddGlyph(std::int32_t code, SourceLine source) {
   return glyphs.back();
 }
 
-void FontModel::RemoveLastGlyph() {
-  if (glyphs.empty()) return;
-  if (glyphs.back().bitmap + 1 == bitmapCount_) {
-    --bitmapCount_;
-    arena_.resize(arena_.size() - static_cast<std::size_t>(glyphBytes()));
-  }
-  glyphs.pop_back();
-}
-
 std::span<std::uint8_t> FontModel::bitmap(const Glyph& glyph) {
   const auto size = static_cast<std::size_t>(glyphBytes());
   return std::span<std::uint8_t>(arena_).subspan(glyph.bitmap * size, size);

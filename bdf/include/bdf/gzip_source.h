@@ -28,9 +28,6 @@ class GzipOrPlainSource : public ByteSource {
 
   Result<std::size_t> Read(std::span<char> buffer) override;
 
-  // True when the bytes are gzip data; known after the first Read.
-  bool compressed() const { return inflater_ != nullptr; }
-
  private:
   struct Inflater;
 

@@ -62,7 +62,7 @@ class FontModel {
   std::string encoding;                     // CHARSET_ENCODING, e.g. "0"
   std::optional<std::int32_t> defaultChar;  // DEFAULT_CHAR, a code of the font
   std::int32_t defaultCode = 0;             // the default character's mapped code
-  std::pmr::vector<Glyph> glyphs;  // in the arena's memory
+  std::pmr::vector<Glyph> glyphs;           // in the arena's memory
 
   std::int64_t bytesPerRow() const { return BytesPerRow(box.width); }
   std::int64_t glyphBytes() const { return GlyphBytes(box.width, box.height); }
@@ -71,8 +71,6 @@ class FontModel {
   void ReserveBitmaps(std::size_t count);
   // Appends a glyph with a zero-filled bitmap of the current cell size.
   Glyph& AddGlyph(std::int32_t code, SourceLine source);
-  // Removes the last glyph and, when no other glyph uses it, its bitmap.
-  void RemoveLastGlyph();
 
   std::span<std::uint8_t> bitmap(const Glyph& glyph);
   std::span<const std::uint8_t> bitmap(const Glyph& glyph) const;
