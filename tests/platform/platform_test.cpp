@@ -1,5 +1,5 @@
 // Every file these tests make is in a scratch directory under the temporary
-// directory; the device nodes too, so that a fault cannot touch the system's.
+// directory; /dev/zero is only ever refused.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -98,8 +99,9 @@ std::string RunInChild(const Body& body, int* status = nullptr) {
   return std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0);
 }
 
-Status Replace(const std::string& path, const std::string& bytes) {
-  Result<FileReplacement> replacement = FileReplacement::Begin(path);
+Status Replace(const std::string& path, const std::string& bytes,
+               std::span<const FileIdentity> inputs = {}) {
+  Result<FileReplacement> replacement = FileReplacement::Begin(path, inputs);
   if (!replacement) return replacement.error();
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
   if (Status written = replacement->Write({data, bytes.size()}); !written) return written;
@@ -160,34 +162,84 @@ TEST(FileReplacement, TemporaryIsPrivateAndGoesWithoutCommit) {
 TEST(FileReplacement, FollowsLinksExceptOtherUsersInSharedDirectories) {
   const struct {
     const char* what;
-    std::vector<std::pair<std::string, std::string>> links;  // the first is replaced
-    std::string foreign;   // the link given to the spare user, if any
-    bool foreignShared;    // "shared" given to the spare user too
-    std::string replaced;  // empty when refused
+    std::string path;                                        // the path replaced
+    std::vector<std::pair<std::string, std::string>> links;  // "/x" stands for dir/x
+    std::vector<std::string> foreign;                        // the links given to the spare user
+    bool foreignShared;                                      // "shared" given to the spare user too
+    std::string replaced;                                    // empty when refused
   } cases[] = {
-      {"one link", {{"out", "real"}}, "", false, "real"},
-      {"dangling link", {{"out", "made"}}, "", false, "made"},
-      {"our link in a shared directory", {{"shared/out", "../real"}}, "", false, "real"},
+      {"one link", "out", {{"out", "real"}}, {}, false, "real"},
+      {"dangling link", "out", {{"out", "made"}}, {}, false, "made"},
+      {"our link in a shared directory",
+       "shared/out",
+       {{"shared/out", "../real"}},
+       {},
+       false,
+       "real"},
+      {"our directory link there", "shared/up/real", {{"shared/up", ".."}}, {}, false, "real"},
+      {"a directory link, then ..",
+       "in/./../real",
+       {{"in", "shared/nest"}},
+       {},
+       false,
+       "shared/real"},
+      {"an absolute directory link",
+       "shared/abs/real",
+       {{"shared/abs", "/shared"}},
+       {},
+       false,
+       "shared/real"},
       // From here on files are given to the spare user, which needs root.
-      {"another user's link there", {{"shared/out", "../real"}}, "shared/out", false, ""},
-      {"the directory owner's link there", {{"shared/out", "../real"}}, "shared/out", true, "real"},
-      {"foreign hop", {{"out", "shared/hop"}, {"shared/hop", "real"}}, "shared/hop", false, ""},
+      {"another user's link there",
+       "shared/out",
+       {{"shared/out", "../real"}},
+       {"shared/out"},
+       false,
+       ""},
+      {"another user's directory link there",
+       "shared/up/real",
+       {{"shared/up", ".."}},
+       {"shared/up"},
+       false,
+       ""},
+      {"the directory owner's links there",
+       "shared/up/out",
+       {{"shared/up", "."}, {"shared/out", "../real"}},
+       {"shared/up", "shared/out"},
+       true,
+       "real"},
+      {"foreign hop",
+       "out",
+       {{"out", "shared/hop"}, {"shared/hop", "real"}},
+       {"shared/hop"},
+       false,
+       ""},
+      {"foreign directory hop",
+       "via/real",
+       {{"via", "shared/up"}, {"shared/up", ".."}},
+       {"shared/up"},
+       false,
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir dir;
     fs::create_directory(dir / "shared");
+    fs::create_directory(dir / "shared/nest");
     ASSERT_EQ(chmod((dir / "shared").c_str(), 01777), 0);  // sticky and world-writable
     WriteBytes(dir / "real", "old");
     WriteBytes(dir / "shared/real", "old");
-    for (const auto& [link, target] : c.links) fs::create_symlink(target, dir / link);
-    if ((!c.foreign.empty() && lchown((dir / c.foreign).c_str(), kSpareId, -1) != 0) ||
-        (c.foreignShared && chown((dir / "shared").c_str(), kSpareId, -1) != 0)) {
-      GTEST_SKIP() << "giving files to uid " << kSpareId << " needs root";
+    for (const auto& [link, target] : c.links) {
+      fs::create_symlink(target.starts_with('/') ? dir.path.string() + target : target, dir / link);
     }
+    bool given = !c.foreignShared || chown((dir / "shared").c_str(), kSpareId, -1) == 0;
+    for (const std::string& link : c.foreign) {
+      given = given && lchown((dir / link).c_str(), kSpareId, -1) == 0;
+    }
+    if (!given) GTEST_SKIP() << "giving files to uid " << kSpareId << " needs root";
     Names expected = dir.Names();
     if (!c.replaced.empty()) expected.insert(c.replaced);
-    EXPECT_EQ(Outcome(Replace(dir / c.links[0].first, "new")),
+    EXPECT_EQ(Outcome(Replace(dir / c.path, "new")),
               c.replaced.empty() ? "symbolic link in a shared directory" : "ok");
     for (const std::string file : {"real", "shared/real"}) {
       EXPECT_EQ(ReadBytes(dir / file), file == c.replaced ? "new" : "old") << file;
@@ -202,17 +254,31 @@ TEST(FileReplacement, RefusesWhatItMayNotReplace) {
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0666), 0);
   WriteBytes(dir / "read-only", "old");
   ASSERT_EQ(chmod((dir / "read-only").c_str(), 0444), 0);
+  fs::create_symlink("loop", dir / "loop");
+  WriteBytes(dir / "font.bdf", "old");
+  WriteBytes(dir / "copy.bdf", "old");
+  fs::create_hard_link(dir / "font.bdf", dir / "hard.bdf");
+  fs::create_symlink("font.bdf", dir / "alias.bdf");
+  Result<InputFile> input = InputFile::Open(dir / "font.bdf", InputKinds::kRegularOnly);
+  ASSERT_EQ(Outcome(input), "ok");
+  const FileIdentity inputs[] = {input->identity()};
   const Names before = dir.Names();
   const std::pair<std::string, std::string> cases[] = {
       {"directory", "Is a directory"},
       {"fifo", "not a regular file"},
       {"read-only", "Permission denied"},
-      {"missing/out", "No such file or directory"}};
+      {"missing/out", "No such file or directory"},
+      {"loop/out", "Too many levels of symbolic links"},
+      {"font.bdf", std::string(kReplacesInput)},
+      {"hard.bdf", std::string(kReplacesInput)},
+      {"alias.bdf", std::string(kReplacesInput)},
+      {"copy.bdf", "ok"}};
   for (const auto& [name, reason] : cases) {
-    EXPECT_EQ(Outcome(Replace(dir / name, "new")), reason) << name;
+    EXPECT_EQ(Outcome(Replace(dir / name, "new", inputs)), reason) << name;
   }
   EXPECT_EQ(dir.Names(), before);
   EXPECT_EQ(ReadBytes(dir / "read-only"), "old");
+  EXPECT_EQ(ReadBytes(dir / "font.bdf"), "old");
 }
 
 TEST(FileReplacement, FlushesFileBeforeRenameAndDirectoryAfter) {
@@ -257,16 +323,7 @@ TEST(FileReplacement, TerminationSignalRemovesTemporary) {
   EXPECT_EQ(ReadBytes(dir / "out.kvn"), "old");
 }
 
-std::string ReadAll(InputFile& file) {  // a few bytes at a time
-  std::string bytes;
-  char buffer[7];
-  for (Result<std::size_t> got = file.Read(buffer); got && *got > 0; got = file.Read(buffer)) {
-    bytes.append(buffer, *got);
-  }
-  return bytes;
-}
-
-TEST(InputFile, KnowsItsFileThroughALinkAndReadsAFifoOnlyWhenAllowed) {
+TEST(InputFile, KnowsItsFileThroughALinkAndOnStandardInput) {
   ScratchDir dir;
   WriteBytes(dir / "font.bdf", "STARTFONT");
   WriteBytes(dir / "copy.bdf", "STARTFONT");
@@ -275,20 +332,112 @@ TEST(InputFile, KnowsItsFileThroughALinkAndReadsAFifoOnlyWhenAllowed) {
   ASSERT_EQ(Outcome(font), "ok");
   EXPECT_TRUE(font->IsSameFileAs(dir / "alias.bdf"));
   EXPECT_FALSE(font->IsSameFileAs(dir / "copy.bdf"));
+  // Standard input's identity is that of the file it reads.
+  EXPECT_EQ(RunInChild([&] {
+              const int fd = open((dir / "copy.bdf").c_str(), O_RDONLY);
+              if (fd < 0 || dup2(fd, STDIN_FILENO) < 0) return std::string("no input");
+              const FileIdentity standard = InputFile::StandardInput().identity();
+              Result<InputFile> copy = InputFile::Open(dir / "copy.bdf", InputKinds::kRegularOnly);
+              return std::to_string(copy && standard == copy->identity()) +
+                     std::to_string(standard == font->identity());
+            }),
+            "10");
+}
+
+TEST(InputFile, RefusesAtOnceWhatItMayNotRead) {
+  ScratchDir dir;
+  fs::create_directory(dir / "directory");
+  for (const char* fifo : {"fifo", "silent"}) ASSERT_EQ(mkfifo((dir / fifo).c_str(), 0600), 0);
+  // "silent" has a writer that writes nothing (its reader only lets it open).
+  const int reader = open((dir / "silent").c_str(), O_RDONLY | O_NONBLOCK);
+  const int writer = open((dir / "silent").c_str(), O_WRONLY | O_NONBLOCK);
+  close(reader);
+  using enum InputKinds;
+  const struct {
+    std::string path;
+    InputKinds kinds;
+    const char* reason;
+  } cases[] = {{dir / "directory", kRegularOnly, "Is a directory"},
+               {"/dev/zero", kRegularOnly, "not a regular file"},
+               {"/dev/zero", kPipesWithWriter, "not a regular file"},
+               {"/dev/zero", kAllowPipes, "not a regular file"},
+               {dir / "fifo", kRegularOnly, "not a regular file"},
+               {dir / "fifo", kPipesWithWriter, "a pipe without a writer"},
+               {dir / "silent", kPipesWithWriter, "a pipe without a writer"}};
+  for (const auto& c : cases) {
+    // In a child, which its alarm ends should Open() wait for a writer.
+    EXPECT_EQ(RunInChild([&] {
+                const auto start = std::chrono::steady_clock::now();
+                std::string said = Outcome(InputFile::Open(c.path, c.kinds));
+                if (std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+                  said += ", slowly";
+                }
+                return said;
+              }),
+              c.reason)
+        << c.path << " as kind " << static_cast<int>(c.kinds);
+  }
+  close(writer);
+}
+
+TEST(InputFile, ReadsAFifoWhoseWriterHasWritten) {
+  ScratchDir dir;
   const std::string fifo = dir / "fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  // No writer has it open: a blocking open would wait until the child's alarm.
-  EXPECT_EQ(RunInChild([&] { return Outcome(InputFile::Open(fifo, InputKinds::kRegularOnly)); }),
-            "not a regular file");
-  // With a reading end open, a writing end opens at once and the bytes wait in the pipe.
-  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-  ASSERT_EQ(write(writer, "through a pipe", 14), 14);
-  Result<InputFile> file = InputFile::Open(fifo, InputKinds::kAllowPipes);
-  close(writer);
-  close(reader);
-  ASSERT_EQ(Outcome(file), "ok");
-  EXPECT_EQ(ReadAll(*file), "through a pipe");
+  for (const InputKinds kinds : {InputKinds::kPipesWithWriter, InputKinds::kAllowPipes}) {
+    // With a reading end open, a writing end opens at once and the bytes wait in the pipe.
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_EQ(write(writer, "through a pipe", 14), 14);
+    Result<InputFile> file = InputFile::Open(fifo, kinds);
+    close(writer);
+    close(reader);
+    ASSERT_EQ(Outcome(file), "ok");
+    char buffer[32];  // more than the pipe holds: read to its end
+    const Result<std::size_t> got = file->ReadFull(buffer);
+    EXPECT_EQ(std::string(buffer, got ? *got : 0), "through a pipe");
+  }
+}
+
+TEST(InputFile, ReadsAllUpToTheLimitAndRefusesPastIt) {
+  constexpr std::size_t kMiB = 1 << 20;
+  const struct {
+    std::size_t size, limit;
+    const char* outcome;
+    bool cutsWriterShort;  // refused through a pipe before its writer is done
+  } cases[] = {{kMiB, kMiB, "ok", false},
+               {kMiB + 1, kMiB, "more than 1 MiB", false},  // the last byte may fit in the pipe
+               {1001, 1000, "more than 1000 bytes", false},
+               {4 * kMiB, kMiB, "more than 1 MiB", true}};
+  ScratchDir dir;
+  const std::string fifo = dir / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size << " bytes, limit " << c.limit);
+    const std::string bytes(c.size, 'x');
+    WriteBytes(dir / "font.bdf", bytes);
+    auto file = InputFile::Open(dir / "font.bdf", InputKinds::kRegularOnly);
+    ASSERT_TRUE(file.ok());
+    Result<std::string> read = file->ReadAll(c.limit);
+    EXPECT_EQ(Outcome(read), c.outcome);
+    EXPECT_TRUE(!read || *read == bytes);
+    // The same through a pipe, whose size is unknown: refused once past the
+    // limit, even while the writer still writes (the refusal ends it with SIGPIPE).
+    const pid_t pid = fork();
+    if (pid == 0) {
+      alarm(5);
+      signal(SIGPIPE, SIG_DFL);
+      const int fd = open(fifo.c_str(), O_WRONLY);
+      _exit(fd < 0 || write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()));
+    }
+    read = InputFile::Open(fifo, InputKinds::kAllowPipes).value().ReadAll(c.limit);  // then closed
+    EXPECT_EQ(Outcome(read), c.outcome);
+    EXPECT_TRUE(!read || *read == bytes);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(!read || status == 0) << status;
+    EXPECT_TRUE(!c.cutsWriterShort || (WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE));
+  }
 }
 
 }  // namespace

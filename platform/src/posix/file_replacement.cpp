@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "signal_slot.h"
 
@@ -59,22 +61,6 @@ struct Location {
   std::string name;
 };
 
-// Opens the directory holding the last name of `path`, relative to `base`
-// unless the path is absolute.
-Result<Location> OpenParent(int base, std::string_view path) {
-  if (path.empty()) return ErrnoReason(ENOENT);
-  if (path.back() == '/') return ErrnoReason(EISDIR);
-  std::string dirPath = ".";
-  std::string_view name = path;
-  if (const std::size_t slash = path.rfind('/'); slash != std::string_view::npos) {
-    dirPath = slash == 0 ? "/" : std::string(path.substr(0, slash));
-    name = path.substr(slash + 1);
-  }
-  const int dir = openat(base, dirPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return ErrnoReason(errno);
-  return Location{UniqueFd(dir), std::string(name)};
-}
-
 // The kernel's protected-symlinks rule: in a sticky world-writable directory
 // only links owned by the follower or by the directory's owner are followed.
 Status CheckMayFollow(int dir, const struct stat& link) {
@@ -98,6 +84,91 @@ Result<std::string> ReadLink(int dir, const std::string& name, std::size_t size)
   }
 }
 
+// The text of the link `name` in `dir`, if it may be followed as the
+// `hops`-th link of the path.
+Result<std::string> FollowLink(int dir, const std::string& name, const struct stat& link,
+                               int& hops) {
+  if (++hops > kMaxLinkHops) return ErrnoReason(ELOOP);
+  if (Status follow = CheckMayFollow(dir, link); !follow) return std::move(follow).error();
+  return ReadLink(dir, name, static_cast<std::size_t>(link.st_size));
+}
+
+// A directory open during a walk. `searchOnly` when the user may look names up
+// in it but not read it: it is then open only for that (O_PATH).
+struct WalkedDirectory {
+  UniqueFd fd;
+  bool searchOnly = false;
+};
+
+// Opens the directory `name` in `dir`, never through a link.
+Result<WalkedDirectory> OpenDirectory(int dir, const char* name) {
+  const int fd = openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) return WalkedDirectory{UniqueFd(fd), false};
+  if (errno != EACCES) return ErrnoReason(errno);
+  const int searchFd = openat(dir, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (searchFd < 0) return ErrnoReason(EACCES);
+  return WalkedDirectory{UniqueFd(searchFd), true};
+}
+
+// Puts the names of `path` on `pending` so that they come off it in order.
+void PushNames(std::vector<std::string>& pending, std::string_view path) {
+  const std::size_t first = pending.size();
+  while (!path.empty()) {
+    const std::size_t slash = path.find('/');
+    const std::string_view name = path.substr(0, slash);
+    if (!name.empty() && name != ".") pending.emplace_back(name);
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+  }
+  std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first), pending.end());
+}
+
+// Opens the directory `path` names, relative to `base` unless it is absolute,
+// one name at a time, following the links among them as the kernel would
+// (each relative to the directory holding it) where CheckMayFollow allows.
+// The directory is opened for reading: the replacement is flushed through it.
+Result<UniqueFd> OpenDirectoryPath(int base, std::string_view path, int& hops) {
+  Result<WalkedDirectory> current =
+      path.starts_with('/') ? OpenDirectory(AT_FDCWD, "/") : OpenDirectory(base, ".");
+  std::vector<std::string> pending;
+  PushNames(pending, path);
+  while (current && !pending.empty()) {
+    const std::string name = std::move(pending.back());
+    pending.pop_back();
+    const int dir = current->fd.get();
+    struct stat entry {};
+    if (fstatat(dir, name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoReason(errno);
+    if (!S_ISLNK(entry.st_mode)) {
+      current = OpenDirectory(dir, name.c_str());
+      continue;
+    }
+    Result<std::string> linkText = FollowLink(dir, name, entry, hops);
+    if (!linkText) return std::move(linkText).error();
+    if (linkText->starts_with('/')) current = OpenDirectory(AT_FDCWD, "/");
+    PushNames(pending, *linkText);
+  }
+  if (!current) return std::move(current).error();
+  if (!current->searchOnly) return std::move(current->fd);
+  const int fd = openat(current->fd.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return ErrnoReason(errno);
+  return UniqueFd(fd);
+}
+
+// Opens the directory holding the last name of `path`, relative to `base`
+// unless the path is absolute.
+Result<Location> OpenParent(int base, std::string_view path, int& hops) {
+  if (path.empty()) return ErrnoReason(ENOENT);
+  if (path.back() == '/') return ErrnoReason(EISDIR);
+  std::string_view dirPath;
+  std::string_view name = path;
+  if (const std::size_t slash = path.rfind('/'); slash != std::string_view::npos) {
+    dirPath = path.substr(0, slash + 1);  // keeps "/" for a name in the root
+    name = path.substr(slash + 1);
+  }
+  Result<UniqueFd> dir = OpenDirectoryPath(base, dirPath, hops);
+  if (!dir) return std::move(dir).error();
+  return Location{std::move(*dir), std::string(name)};
+}
+
 // Why an existing file may not be replaced, if it may not.
 Status CheckReplaceable(const Location& where, const struct stat& file) {
   if (S_ISDIR(file.st_mode)) return ErrnoReason(EISDIR);
@@ -117,12 +188,18 @@ struct Target {
   std::optional<struct stat> existing;
 };
 
+FileIdentity IdentityOf(const struct stat& status) {
+  return {.device = static_cast<std::uint64_t>(status.st_dev),
+          .inode = static_cast<std::uint64_t>(status.st_ino)};
+}
+
 // Follows symbolic links at the end of the path one hop at a time, each
 // relative to the directory holding it, through descriptors of those
 // directories, so that what is checked is what is replaced.
-Result<Target> FindTarget(const std::string& path) {
-  Result<Location> where = OpenParent(AT_FDCWD, path);
-  for (int hops = 0;; ++hops) {
+Result<Target> FindTarget(const std::string& path, std::span<const FileIdentity> inputs) {
+  int hops = 0;  // shared by the directories walked and the last names
+  Result<Location> where = OpenParent(AT_FDCWD, path, hops);
+  for (;;) {
     if (!where) return std::move(where).error();
     struct stat file {};
     if (fstatat(where->dir.get(), where->name.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -130,19 +207,17 @@ Result<Target> FindTarget(const std::string& path) {
       return ErrnoReason(errno);
     }
     if (!S_ISLNK(file.st_mode)) {
+      if (std::ranges::find(inputs, IdentityOf(file)) != inputs.end()) {
+        return Reason(std::string(kReplacesInput));
+      }
       if (Status replaceable = CheckReplaceable(*where, file); !replaceable) {
         return std::move(replaceable).error();
       }
       return Target{std::move(*where), file};
     }
-    if (hops == kMaxLinkHops) return ErrnoReason(ELOOP);
-    if (Status follow = CheckMayFollow(where->dir.get(), file); !follow) {
-      return std::move(follow).error();
-    }
-    Result<std::string> linkText =
-        ReadLink(where->dir.get(), where->name, static_cast<std::size_t>(file.st_size));
+    Result<std::string> linkText = FollowLink(where->dir.get(), where->name, file, hops);
     if (!linkText) return std::move(linkText).error();
-    where = OpenParent(where->dir.get(), *linkText);
+    where = OpenParent(where->dir.get(), *linkText, hops);
   }
 }
 
@@ -264,8 +339,9 @@ struct FileReplacement::State {
   }
 };
 
-Result<FileReplacement> FileReplacement::Begin(const std::string& utf8Path) {
-  Result<Target> found = FindTarget(utf8Path);
+Result<FileReplacement> FileReplacement::Begin(const std::string& utf8Path,
+                                               std::span<const FileIdentity> inputs) {
+  Result<Target> found = FindTarget(utf8Path, inputs);
   if (!found) return std::move(found).error();
   auto state = std::make_unique<State>();
   state->target = std::move(found->where);
