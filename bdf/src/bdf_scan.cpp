@@ -4,12 +4,19 @@
 #include <cctype>
 #include <vector>
 
-#include "bdf/glyph_reader.h"
-#include "bdf/text_fields.h"
+#include "bdf_messages.h"
 #include "font/messages.h"
+#include "glyph_reader.h"
+#include "text_fields.h"
 
 namespace kelvane::bdf {
 namespace {
+
+// The highest code a glyph may have: the last Unicode code point.
+constexpr std::int32_t kMaxFontCode = 0x10FFFF;
+
+// Glyphs named in the detail of the warning about cut pixels.
+constexpr std::int64_t kCutGlyphsNamed = 5;
 
 // Bitmaps set aside at once for a font's declared glyph count; a larger font
 // grows as it is read.
@@ -47,11 +54,11 @@ std::optional<std::pair<std::string, std::string>> XlfdCharset(std::string_view 
 
 class BdfScanner {
  public:
-  BdfScanner(const ByteInput& input, BdfLines& lines, const ScanOptions& options, FontModel model,
-             std::string fileName)
-      : input_(input), lines_(lines), options_(options), model_(std::move(model)) {
+  BdfScanner(BdfLines& lines, const ScanOptions& options, FontModel model, std::string fileName)
+      : lines_(lines), options_(options), model_(std::move(model)) {
     fileIndex_ = static_cast<std::uint32_t>(model_.files.size());
     model_.files.push_back(std::move(fileName));
+    model_.codeField = "ENCODING";
   }
 
   Result<FontModel> Run() {
@@ -77,6 +84,7 @@ class BdfScanner {
     }
     if (!CellIsUsable() || model_.glyphs.empty()) return At(0, FileNotSupported(WhyUnusable()));
     TakeCharset();
+    WarnOfCutPixels();
     return std::move(model_);
   }
 
@@ -89,10 +97,8 @@ class BdfScanner {
   }
   const std::string& File() const { return model_.files[fileIndex_]; }
 
-  // Why the font cannot be used: what the file is instead, when its first
-  // bytes say it is not BDF text at all, else what the text lacks.
+  // What the text lacks to be a font.
   std::string WhyUnusable() const {
-    if (auto notBdf = NotBdfReason(input_.FirstBytes())) return *notBdf;
     if (!CellIsUsable()) return "no FONTBOUNDINGBOX with a width and height before the glyphs";
     return "no glyphs";
   }
@@ -176,8 +182,28 @@ class BdfScanner {
     }
     if (IsDuplicate(*value)) return Refuse(DuplicateCodeAt(encodingLine, encodingText));
     Glyph& glyph = model_.AddGlyph(*value, {fileIndex_, encodingLine});
-    FinishGlyph(ReadGlyph(lines_, {glyph.advance, model_.bitmap(glyph)}, model_.box), encodingLine,
-                encodingText);
+    GlyphOutcome outcome = ReadGlyph(lines_, {glyph.advance, model_.bitmap(glyph)}, model_.box);
+    if (outcome.inkCut) NoteCutGlyph(encodingLine, encodingText);
+    FinishGlyph(std::move(outcome), encodingLine, encodingText);
+  }
+
+  void NoteCutGlyph(std::int64_t encodingLine, std::string_view encodingText) {
+    if (cutGlyphs_++ < kCutGlyphsNamed) {
+      cutDetail_ += cutDetail_.empty() ? "pixels cut: " : ", ";
+      cutDetail_ += "line " + std::to_string(encodingLine) + " (" + Excerpt(encodingText) + ")";
+    } else if (cutGlyphs_ == kCutGlyphsNamed + 1) {
+      cutDetail_ += ", ...";
+    }
+  }
+
+  // The pixels of glyphs reaching past the cell are left out, as the font box
+  // is the cell; the warning says so.
+  void WarnOfCutPixels() {
+    if (cutGlyphs_ == 0) return;
+    std::string text = std::to_string(cutGlyphs_) +
+                       (cutGlyphs_ == 1 ? " glyph has" : " glyphs have") + " pixels outside " +
+                       Excerpt(model_.boxLine) + "; those pixels were cut";
+    model_.warnings.push_back({std::move(text), std::move(cutDetail_)});
   }
 
   // A glyph without a code is read like any other and left out of the font.
@@ -195,7 +221,6 @@ class BdfScanner {
     }
   }
 
-  const ByteInput& input_;
   BdfLines& lines_;
   const ScanOptions& options_;
   FontModel model_;
@@ -209,37 +234,24 @@ class BdfScanner {
   bool cellChecked_ = false;
   std::vector<bool> seen_;
   std::vector<std::uint8_t> scratch_;
+  std::int64_t cutGlyphs_ = 0;
+  std::string cutDetail_;  // the first glyphs with cut pixels, by line
   std::optional<Diagnostic> refusal_;
 };
-
-bool LooksBinary(std::string_view bytes) {
-  return std::any_of(bytes.begin(), bytes.end(), [](char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return u == 0 || (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f');
-  });
-}
 
 }  // namespace
 
 Result<FontModel> ScanBdf(ByteInput& input, LineReaderState& lineState, const std::string& fileName,
                           const ScanOptions& options, FontModel model) {
   BdfLines lines(input, lineState);
-  auto scanned = BdfScanner(input, lines, options, std::move(model), fileName).Run();
-  if (!input.ReadError().empty()) {
-    return Diagnostic{fileName, 0, CannotReadFile(fileName, input.ReadError())};
+  auto scanned = BdfScanner(lines, options, std::move(model), fileName).Run();
+  if (const auto& failure = input.ReadFailure()) {
+    if (input.DataRefused()) return Diagnostic{fileName, 0, failure->text};
+    return Diagnostic{
+        fileName, 0,
+        CannotReadFile(fileName, failure->text.empty() ? "read error" : failure->text)};
   }
   return scanned;
-}
-
-std::optional<std::string> NotBdfReason(std::string_view firstBytes) {
-  if (firstBytes.empty()) return "an empty file";
-  if (firstBytes.starts_with("\x01"
-                             "fcp")) {
-    return "a PCF font, not BDF; pcf2bdf converts it";
-  }
-  if (firstBytes.starts_with("\x1F\x8B")) return "gzip-compressed";
-  if (LooksBinary(firstBytes)) return "binary data, not a BDF font";
-  return std::nullopt;
 }
 
 }  // namespace kelvane::bdf

@@ -16,11 +16,12 @@ ByteInput::ByteInput(std::string bytes)
 ByteInput::ByteInput(ByteSource& source) : source_(&source), buffer_(kBufferSize) {}
 
 bool ByteInput::Refill() {
-  if (source_ == nullptr || sourceEnded_ || !readError_.empty()) return false;
+  if (source_ == nullptr || sourceEnded_ || readFailure_) return false;
   auto got = source_->Read(buffer_);
   pos_ = end_ = 0;
   if (!got) {
-    readError_ = got.error().text.empty() ? "read error" : got.error().text;
+    readFailure_ = std::move(got).error();
+    dataRefused_ = source_->DataRefused();
     return false;
   }
   end_ = *got;

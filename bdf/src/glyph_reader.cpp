@@ -1,10 +1,14 @@
+#include "glyph_reader.h"
+
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <optional>
+#include <string_view>
 
-#include "bdf/glyph_reader.h"
-#include "bdf/text_fields.h"
+#include "bdf_messages.h"
 #include "font/messages.h"
+#include "text_fields.h"
 
 namespace kelvane::bdf {
 namespace {
@@ -16,11 +20,15 @@ constexpr std::int16_t DigitOf(char c) {
   return 0;
 }
 
-// Where a glyph's bitmap goes in the cell.
+// Where a glyph's bitmap goes in the cell, and how many columns of each row
+// are its pixels.
 struct Placement {
   std::int64_t top = 0;
   std::int64_t left = 0;
-  std::int64_t width = 0;
+  std::int64_t width = std::numeric_limits<std::int64_t>::max();  // without a BBX, every column
+
+  // The rows are copied to the top left of the cell as they stand.
+  bool copied() const { return top == 0 && left == 0; }
 };
 
 // A line that starts another glyph or ends the font: the current glyph lacks
@@ -47,15 +55,10 @@ std::optional<FontBox> ParseGlyphBox(std::string_view bbxLine) {
   return FontBox{values[0], values[1], values[2], values[3]};
 }
 
-// nullopt when the rows are to be copied to the top left of the cell as they
-// stand: the glyph has no usable BBX, or its BBX puts it there anyway.
-std::optional<Placement> PlacementOf(const std::optional<FontBox>& glyphBox, const FontBox& box) {
-  if (!glyphBox) return std::nullopt;
-  const Placement placement{
-      (std::int64_t{box.y} + box.height) - (std::int64_t{glyphBox->y} + glyphBox->height),
-      std::int64_t{glyphBox->x} - box.x, glyphBox->width};
-  if (placement.top == 0 && placement.left == 0) return std::nullopt;
-  return placement;
+Placement PlacementOf(const std::optional<FontBox>& glyphBox, const FontBox& box) {
+  if (!glyphBox) return {};
+  return {(std::int64_t{box.y} + box.height) - (std::int64_t{glyphBox->y} + glyphBox->height),
+          std::int64_t{glyphBox->x} - box.x, glyphBox->width};
 }
 
 constexpr std::array<std::uint8_t, 256> kHexDigitValues = [] {
@@ -68,28 +71,51 @@ constexpr std::array<std::uint8_t, 256> kHexDigitValues = [] {
 
 std::uint8_t DigitValue(char c) { return kHexDigitValues[static_cast<unsigned char>(c)]; }
 
+// The byte two hex digits spell; a single digit stands for both, none gives 0.
+std::uint8_t HexPairToByte(std::string_view pair) {
+  if (pair.empty()) return 0;
+  return static_cast<std::uint8_t>(DigitValue(pair.front()) * 16 + DigitValue(pair.back()));
+}
+
 // The k-th byte of a hex row: its k-th pair of characters, one or none where
 // the row ends.
 std::uint8_t RowByte(std::string_view row, std::size_t k) {
   return 2 * k < row.size() ? HexPairToByte(row.substr(2 * k, 2)) : 0;
 }
 
-void CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
-             int bytesPerRow) {
-  const auto offset =
-      static_cast<std::uint64_t>(rowIndex) * static_cast<std::uint64_t>(bytesPerRow);
-  if (offset + static_cast<std::uint64_t>(bytesPerRow) > bitmap.size()) return;  // the cell is full
-  std::uint8_t* const out = bitmap.data() + offset;
-  for (int k = 0; k < bytesPerRow; ++k) out[k] = RowByte(row, static_cast<std::size_t>(k));
+std::int64_t ColumnsGiven(std::string_view row) {
+  return static_cast<std::int64_t>((row.size() + 1) / 2) * 8;
 }
 
-void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
+// Whether the row sets a pixel in columns [from, to).
+bool HasInk(std::string_view row, std::int64_t from, std::int64_t to) {
+  to = std::min(to, ColumnsGiven(row));
+  for (std::int64_t j = std::max<std::int64_t>(from, 0); j < to; j = (j / 8 + 1) * 8) {
+    const auto last = std::min<std::int64_t>(to - j / 8 * 8, 8);
+    const unsigned mask = (0xFFu >> (j % 8)) & (0xFFu << (8 - last));
+    const std::uint8_t byte = HexPairToByte(row.substr(static_cast<std::size_t>(j / 8 * 2), 2));
+    if ((byte & mask) != 0) return true;
+  }
+  return false;
+}
+
+// Copies a row as it stands; true when pixels past the cell were left out.
+bool CopyRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
+             int bytesPerRow, const FontBox& box, std::int64_t pixelWidth) {
+  if (rowIndex >= box.height) return HasInk(row, 0, pixelWidth);
+  std::uint8_t* const out = bitmap.data() + rowIndex * bytesPerRow;
+  for (int k = 0; k < bytesPerRow; ++k) out[k] = RowByte(row, static_cast<std::size_t>(k));
+  return ColumnsGiven(row) > box.width && HasInk(row, box.width, pixelWidth);
+}
+
+// Sets the row's pixels that fall in the cell; true when some did not.
+bool PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_t> bitmap,
               int bytesPerRow, const FontBox& box, const Placement& at) {
   const std::int64_t cellRow = at.top + rowIndex;
-  if (cellRow < 0 || cellRow >= box.height) return;
-  const std::int64_t columnsGiven = static_cast<std::int64_t>((row.size() + 1) / 2) * 8;
+  if (cellRow < 0 || cellRow >= box.height) return HasInk(row, 0, at.width);
   const std::int64_t first = std::max<std::int64_t>(0, -at.left);
-  const std::int64_t end = std::min({at.width, box.width - at.left, columnsGiven});
+  const std::int64_t pastCell = box.width - at.left;
+  const std::int64_t end = std::min({at.width, pastCell, ColumnsGiven(row)});
   std::uint8_t* const cellRowBytes = bitmap.data() + cellRow * bytesPerRow;
   for (std::int64_t j = first; j < end; ++j) {
     const std::uint8_t byte = RowByte(row, static_cast<std::size_t>(j / 8));
@@ -97,23 +123,24 @@ void PlaceRow(std::string_view row, std::int64_t rowIndex, std::span<std::uint8_
     const std::int64_t column = at.left + j;
     cellRowBytes[column / 8] |= static_cast<std::uint8_t>(0x80 >> (column % 8));
   }
+  return HasInk(row, 0, std::min(first, at.width)) || HasInk(row, pastCell, at.width);
 }
 
 GlyphOutcome ReadBitmapRows(BdfLines& lines, GlyphTarget glyph, int bytesPerRow, const FontBox& box,
-                            const std::optional<Placement>& placement) {
+                            const Placement& placement) {
+  bool inkCut = false;
   std::int64_t rowIndex = 0;
   while (lines.Next()) {
     const std::string_view row = lines.line();
-    if (row.starts_with("ENDCHAR")) return {true, {}};
+    if (row.starts_with("ENDCHAR")) return {true, {}, inkCut};
     if (StartsOutsideGlyph(row)) return MissingEndchar(lines);
-    if (placement) {
-      PlaceRow(row, rowIndex, glyph.bitmap, bytesPerRow, box, *placement);
-    } else {
-      CopyRow(row, rowIndex, glyph.bitmap, bytesPerRow);
-    }
+    const bool cut = placement.copied()
+                         ? CopyRow(row, rowIndex, glyph.bitmap, bytesPerRow, box, placement.width)
+                         : PlaceRow(row, rowIndex, glyph.bitmap, bytesPerRow, box, placement);
+    inkCut = inkCut || cut;
     ++rowIndex;
   }
-  return {false, {}};
+  return {false, {}, inkCut};
 }
 
 }  // namespace
@@ -140,11 +167,6 @@ GlyphOutcome ReadGlyph(BdfLines& lines, GlyphTarget glyph, const FontBox& box) {
     }
   }
   return {false, {}};
-}
-
-std::uint8_t HexPairToByte(std::string_view pair) {
-  if (pair.empty()) return 0;
-  return static_cast<std::uint8_t>(DigitValue(pair.front()) * 16 + DigitValue(pair.back()));
 }
 
 }  // namespace kelvane::bdf

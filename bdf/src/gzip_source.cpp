@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "bdf_messages.h"
+
 namespace kelvane::bdf {
 namespace {
 constexpr std::size_t kInputSize = 1 << 18;
@@ -28,7 +30,8 @@ struct GzipOrPlainSource::Inflater {
   }
 };
 
-GzipOrPlainSource::GzipOrPlainSource(ByteSource& raw) : raw_(raw), input_(kInputSize) {}
+GzipOrPlainSource::GzipOrPlainSource(ByteSource& raw, std::uint64_t maxOutput)
+    : raw_(raw), input_(kInputSize), maxOutput_(maxOutput) {}
 
 GzipOrPlainSource::~GzipOrPlainSource() = default;
 
@@ -73,8 +76,10 @@ Result<std::size_t> GzipOrPlainSource::ReadPlain(std::span<char> buffer) {
 // Inflates until some bytes come out, the last member has ended, or it fails.
 Result<std::size_t> GzipOrPlainSource::ReadCompressed(std::span<char> buffer) {
   z_stream& stream = inflater_->stream;
-  const auto room =
-      static_cast<uInt>(std::min<std::size_t>(buffer.size(), std::numeric_limits<uInt>::max()));
+  // One byte more than may still come out, so that going past the limit shows.
+  constexpr std::uint64_t kMaxRoom = std::numeric_limits<uInt>::max();
+  const std::uint64_t allowed = std::min(maxOutput_ - output_, kMaxRoom - 1) + 1;
+  const auto room = static_cast<uInt>(std::min<std::uint64_t>(buffer.size(), allowed));
   stream.next_out = reinterpret_cast<Bytef*>(buffer.data());
   stream.avail_out = room;
   while (room > 0 && stream.avail_out == room) {
@@ -82,7 +87,10 @@ Result<std::size_t> GzipOrPlainSource::ReadCompressed(std::span<char> buffer) {
       if (auto filled = FillInput(); !filled) return Fail(std::move(filled).error());
     }
     if (inflater_->betweenMembers) {
-      if (stream.avail_in == 0) break;  // nothing follows the last member
+      if (stream.avail_in > 0 && *stream.next_in == 0) {
+        if (auto skipped = SkipPadding(); !skipped) return Fail(std::move(skipped).error());
+      }
+      if (stream.avail_in == 0) break;  // nothing but padding follows the last member
       inflateReset(&stream);
       inflater_->betweenMembers = false;
     }
@@ -97,7 +105,29 @@ Result<std::size_t> GzipOrPlainSource::ReadCompressed(std::span<char> buffer) {
       return Fail(Reason("corrupt gzip data (" + std::string(message) + ")"));
     }
   }
-  return std::size_t{room - stream.avail_out};
+  const std::size_t produced = room - stream.avail_out;
+  output_ += produced;
+  if (output_ > maxOutput_) {
+    dataRefused_ = true;
+    return Fail(Reason(InflatesTooMuch(maxOutput_)));
+  }
+  return produced;
+}
+
+// Consumes the zero bytes after the last member through to the end of the
+// data; anything else after them is a failure.
+Status GzipOrPlainSource::SkipPadding() {
+  z_stream& stream = inflater_->stream;
+  for (;;) {
+    const Bytef* const begin = stream.next_in;
+    const Bytef* const end = begin + stream.avail_in;
+    if (std::find_if(begin, end, [](Bytef b) { return b != 0; }) != end) {
+      return Reason("corrupt gzip data (more data after zero padding)");
+    }
+    stream.avail_in = 0;
+    if (rawEnded_) return Ok();
+    if (auto filled = FillInput(); !filled) return filled;
+  }
 }
 
 Status GzipOrPlainSource::FillInput() {

@@ -1,4 +1,4 @@
-#include "bdf/text_fields.h"
+#include "text_fields.h"
 
 namespace kelvane::bdf {
 

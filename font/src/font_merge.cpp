@@ -167,12 +167,14 @@ Result<MergedFont> MergeFonts(std::vector<FontModel> fonts,
   for (FontModel& font : fonts) {
     firstFiles.push_back(static_cast<std::uint32_t>(merged.files.size()));
     for (std::string& file : font.files) merged.files.push_back(std::move(file));
+    for (Warning& warning : font.warnings) merged.warnings.push_back(std::move(warning));
     glyphCount += font.glyphs.size();
   }
   const std::size_t largest = LargestFontOf(fonts);
   merged.boxSource =
       Rebased(fonts[largest].boxSource, firstFiles[largest], fonts[largest].files.size());
   merged.boxLine = std::move(fonts[largest].boxLine);
+  merged.codeField = fonts.front().codeField;
   merged.registry = std::move(fonts.front().registry);
   merged.encoding = std::move(fonts.front().encoding);
   const std::size_t defaultFont = DefaultFontOf(fonts);

@@ -14,8 +14,9 @@ bool ComesLater(const SourceLine& a, const SourceLine& b) {
 
 }  // namespace
 
-std::string EncodingLineOf(const Glyph& glyph) {
-  return "ENCODING " + std::to_string(glyph.sourceCode);
+std::string CodeLineOf(const FontModel& model, const Glyph& glyph) {
+  const std::string code = std::to_string(glyph.sourceCode);
+  return model.codeField.empty() ? code : model.codeField + " " + code;
 }
 
 Status SortGlyphsByCode(FontModel& model) {
@@ -33,7 +34,7 @@ Status SortGlyphsByCode(FontModel& model) {
   if (same == glyphs.end()) return Ok();
   const Glyph& later = ComesLater(same->source, (same + 1)->source) ? *same : *(same + 1);
   return Diagnostic{model.fileOf(later.source), later.source.line,
-                    DuplicateCodeAt(later.source.line, EncodingLineOf(later))};
+                    DuplicateCodeAt(later.source.line, CodeLineOf(model, later))};
 }
 
 }  // namespace kelvane

@@ -68,41 +68,13 @@ std::string CharsetNotSupported(std::string_view name, std::string_view hint) {
   return WithReason("CHARSET is not support! [" + Excerpt(name) + "]", hint);
 }
 
-std::string CannotOpenFile(std::string_view path, std::string_view reason) {
-  return WithReason(Bracketed("Cannot open file!", path), reason);
-}
-
 std::string CannotReadFile(std::string_view path, std::string_view reason) {
   return WithReason(Bracketed("Cannot read file!", path), reason);
-}
-
-std::string CannotWriteFile(std::string_view path, std::string_view reason) {
-  return WithReason(Bracketed("Cannot write file!", path), reason);
-}
-
-std::string OutputIsInput(std::string_view path) {
-  return Bracketed("Output would overwrite the input!", path);
-}
-
-std::string InvalidNumberAt(std::int64_t lineNumber, std::string_view line) {
-  return AtLine("Invalid number", lineNumber, line);
 }
 
 std::string ValueOutOfRangeAt(std::int64_t lineNumber, std::string_view line,
                               std::string_view reason) {
   return AtLine("Value out of range", lineNumber, line, reason);
-}
-
-std::string CellSizeChangedAt(std::int64_t lineNumber, std::string_view line) {
-  return AtLine("Cell size changed", lineNumber, line);
-}
-
-std::string UnexpectedEndAt(std::int64_t lineNumber, std::string_view line) {
-  return AtLine("Unexpected end of file", lineNumber, line);
-}
-
-std::string MissingEndcharAt(std::int64_t lineNumber, std::string_view line) {
-  return AtLine("Missing ENDCHAR", lineNumber, line);
 }
 
 std::string DuplicateCodeAt(std::int64_t lineNumber, std::string_view line) {

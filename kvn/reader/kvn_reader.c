@@ -10,9 +10,6 @@
 #include <stdint.h>
 #include <string.h>
 
-#define KVN_HEADER_SIZE 9u
-#define KVN_RANGE_SIZE 6u
-
 static uint16_t read_word(const uint8_t* at) {
   return (uint16_t)((unsigned)at[0] | ((unsigned)at[1] << 8));
 }
@@ -152,14 +149,20 @@ kvn_range kvn_range_at(const kvn_font* font, uint16_t index) {
   return index < font->range_count ? range_from(range_record(font, index)) : none;
 }
 
+static int is_sjis_lead(unsigned byte) {
+  return (byte >= 0x81u && byte <= 0x9Fu) || (byte >= 0xE0u && byte <= 0xFCu);
+}
+
+static int is_sjis_trail(unsigned byte) {
+  return (byte >= 0x40u && byte <= 0x7Eu) || (byte >= 0x80u && byte <= 0xFCu);
+}
+
 size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code) {
-  unsigned lead;
   if (length == 0) return 0;
-  lead = text[0];
-  *code = (uint16_t)lead;
-  if (((lead >= 0x81u && lead <= 0x9Fu) || (lead >= 0xE0u && lead <= 0xFCu)) && length >= 2) {
-    *code = (uint16_t)((lead << 8) | text[1]);
+  if (length >= 2 && is_sjis_lead(text[0]) && is_sjis_trail(text[1])) {
+    *code = (uint16_t)(((unsigned)text[0] << 8) | text[1]);
     return 2;
   }
+  *code = text[0];
   return 1;
 }

@@ -22,15 +22,19 @@
 extern "C" {
 #endif
 
+/* The bytes of the header and of one range record. */
+#define KVN_HEADER_SIZE 9u
+#define KVN_RANGE_SIZE 6u
+
 typedef enum kvn_status {
   KVN_OK = 0,
-  KVN_SHORTER_THAN_HEADER = 1,     /* fewer than 9 bytes */
-  KVN_SHORTER_THAN_COUNTS = 2,     /* fewer bytes than the ranges and glyphs need */
-  KVN_GLYPH_BYTES_MISMATCH = 3,    /* glyph_bytes is not ceil(cell_width / 8) * cell_height */
-  KVN_EMPTY_CELL = 4,              /* a cell width or height of zero */
-  KVN_RANGE_REVERSED = 5,          /* a range whose first code is above its last */
-  KVN_RANGE_OUTSIDE_GLYPHS = 6,    /* a range whose glyph indexes fall outside the glyphs */
-  KVN_DEFAULT_OUTSIDE_GLYPHS = 7   /* a default index past the last glyph */
+  KVN_SHORTER_THAN_HEADER = 1,   /* fewer than 9 bytes */
+  KVN_SHORTER_THAN_COUNTS = 2,   /* fewer bytes than the ranges and glyphs need */
+  KVN_GLYPH_BYTES_MISMATCH = 3,  /* glyph_bytes is not ceil(cell_width / 8) * cell_height */
+  KVN_EMPTY_CELL = 4,            /* a cell width or height of zero */
+  KVN_RANGE_REVERSED = 5,        /* a range whose first code is above its last */
+  KVN_RANGE_OUTSIDE_GLYPHS = 6,  /* a range whose glyph indexes fall outside the glyphs */
+  KVN_DEFAULT_OUTSIDE_GLYPHS = 7 /* a default index past the last glyph */
 } kvn_status;
 
 typedef struct kvn_range {
@@ -83,10 +87,13 @@ kvn_glyph kvn_glyph_at(const kvn_font* font, uint16_t index);
 /* The range at `index`, which must be below range_count (at or past it: all 0). */
 kvn_range kvn_range_at(const kvn_font* font, uint16_t index);
 
-/* The next code of a Shift_JIS string: one byte for 0x00-0x7F and 0xA1-0xDF,
- * two after a lead byte 0x81-0x9F or 0xE0-0xFC. Returns the bytes used: 0 at the
- * end of the text; 1 with the lead byte alone as the code when a lead byte ends
- * the text; 1 with the byte as the code for any other byte. */
+/* The next code of a Shift_JIS string: two bytes for a lead byte (0x81-0x9F,
+ * 0xE0-0xFC) followed by a trail byte (0x40-0x7E, 0x80-0xFC), their code being
+ * lead * 256 + trail; otherwise one byte, whose code is the byte. So a lead
+ * byte that ends the text, or is followed by a byte that cannot trail it (a
+ * line end, a NUL, 0x7F, 0xFD-0xFF), is a code of its own, and the byte after
+ * it is read as the next character. Returns the bytes used: 0 at the end of
+ * the text, else 1 or 2. */
 size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code);
 
 #ifdef __cplusplus

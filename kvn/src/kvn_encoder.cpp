@@ -17,7 +17,7 @@ void AppendWord(std::vector<std::uint8_t>& out, std::int64_t value) {
 
 Diagnostic GlyphOutOfRange(const FontModel& model, const Glyph& glyph, const std::string& reason) {
   return {model.fileOf(glyph.source), glyph.source.line,
-          ValueOutOfRangeAt(glyph.source.line, EncodingLineOf(glyph), reason)};
+          ValueOutOfRangeAt(glyph.source.line, CodeLineOf(model, glyph), reason)};
 }
 
 // The first glyph whose code or position the layout cannot store, or nullopt.

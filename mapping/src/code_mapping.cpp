@@ -1,5 +1,7 @@
 #include "mapping/code_mapping.h"
 
+#include <cctype>
+
 #include "font/messages.h"
 #include "mapping/charset.h"
 
@@ -13,6 +15,24 @@ std::string CharsetName(const FontModel& model) {
 
 bool NamesIso646(std::string_view registry) {
   return CharsetIdOf(std::string(registry) + "-IRV") == CHARSET_ISO646;
+}
+
+// The codes a font's character set shares with others: empty for a set whose
+// codes every other set shares (ASCII, none named); the same text for sets
+// whose codes mean the same characters.
+std::string SharedCodes(const FontModel& font) {
+  if (font.registry.empty()) return {};
+  std::string name = CharsetName(font);
+  switch (CharsetIdOf(name)) {
+    case CHARSET_ISO646:
+      return {};
+    case CHARSET_JISX0201:
+    case CHARSET_JISX0208:
+      return "Shift_JIS";
+    default:
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      return name;
+  }
 }
 
 }  // namespace
@@ -35,6 +55,25 @@ Status MapCodes(FontModel& model) {
   for (Glyph& glyph : model.glyphs) glyph.code = ConvertCode(charset, glyph.sourceCode);
   model.defaultCode = ConvertCode(charset, model.defaultChar.value_or(0));
   return Ok();
+}
+
+std::optional<Diagnostic> CheckFontsShareCodes(std::span<const FontModel> fonts) {
+  const FontModel* first = nullptr;
+  std::string firstCodes;
+  for (const FontModel& font : fonts) {
+    const std::string codes = SharedCodes(font);
+    if (codes.empty()) continue;
+    if (first == nullptr) {
+      first = &font;
+      firstCodes = codes;
+    } else if (codes != firstCodes) {
+      return Diagnostic{font.files.empty() ? std::string() : font.files.front(), 0,
+                        CharsetNotSupported(CharsetName(*first) + " with " + CharsetName(font),
+                                            "their codes mean different characters"),
+                        Remedy::kMapMergedCharsets};
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace kelvane

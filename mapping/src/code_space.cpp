@@ -13,13 +13,25 @@ namespace kelvane {
 struct CodeSpace::Impl {
   std::string name;
   char32_t unicodeLimit = 0;  // not 0: codes are characters up to this one
+  bool japanese = false;      // the members of a variant pair stand in for each other
   std::vector<std::pair<std::int32_t, char32_t>> codes;  // by code
   std::vector<std::pair<char32_t, std::int32_t>> chars;  // by character, then code
+  // For each character of several codes, the one the table encodes it to.
+  std::vector<std::pair<char32_t, std::int32_t>> preferred;
 };
 
 namespace {
 
 using CodeList = std::vector<std::pair<std::int32_t, char32_t>>;
+
+constexpr std::string_view kOutputCodeSetNames[] = {
+    "shift_jis",  "jisx0208",   "jisx0201",   "iso8859-1",  "iso8859-2", "iso8859-3",  "iso8859-4",
+    "iso8859-5",  "iso8859-6",  "iso8859-7",  "iso8859-8",  "iso8859-9", "iso8859-10", "iso8859-11",
+    "iso8859-13", "iso8859-14", "iso8859-15", "iso8859-16", "unicode"};
+
+// The default first.
+constexpr std::string_view kJapaneseTableNames[] = {"cp932", "jis"};
+constexpr JapaneseTable kJapaneseTables[] = {JapaneseTable::kCp932, JapaneseTable::kJis};
 
 // The upper half of ISO 8859-16, which this system's ICU does not carry.
 constexpr std::array<char32_t, 96> kIso8859_16Upper = {
@@ -50,6 +62,7 @@ class Converter {
     if (U_FAILURE(error)) converter_ = nullptr;
     if (converter_ == nullptr) return;
     ucnv_setToUCallBack(converter_, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
   }
   ~Converter() {
     if (converter_ != nullptr) ucnv_close(converter_);
@@ -76,6 +89,19 @@ class Converter {
       return std::nullopt;
     if (c == 0xFFFD || c == 0x1A || (c >= 0xE000 && c <= 0xF8FF)) return std::nullopt;
     return c;
+  }
+
+  // The code (one or two bytes) the table encodes `c` to, or nullopt.
+  std::optional<std::int32_t> Encode(char32_t c) {
+    UChar units[2];
+    std::int32_t count = 0;
+    U16_APPEND_UNSAFE(units, count, static_cast<UChar32>(c));
+    char bytes[4];
+    UErrorCode error = U_ZERO_ERROR;
+    const int32_t length = ucnv_fromUChars(converter_, bytes, 4, units, count, &error);
+    if (U_FAILURE(error) || length < 1 || length > 2) return std::nullopt;
+    const auto byte = [&](int at) { return static_cast<std::int32_t>(bytes[at] & 0xFF); };
+    return length == 1 ? byte(0) : byte(0) << 8 | byte(1);
   }
 
  private:
@@ -153,47 +179,76 @@ int Iso8859Part(std::string_view name) {
   return 0;
 }
 
-std::unique_ptr<CodeSpace::Impl> MakeImpl(std::string name, CodeList codes,
-                                          char32_t unicodeLimit = 0) {
+std::unique_ptr<CodeSpace::Impl> UnicodeImpl(std::string name, char32_t limit) {
   auto impl = std::make_unique<CodeSpace::Impl>();
   impl->name = std::move(name);
-  impl->unicodeLimit = unicodeLimit;
+  impl->unicodeLimit = limit;
+  return impl;
+}
+
+// The space of these codes; `table`, when given, chooses the code of a
+// character that has several.
+std::unique_ptr<CodeSpace::Impl> MakeImpl(std::string name, CodeList codes, bool japanese,
+                                          Converter* table = nullptr) {
+  auto impl = std::make_unique<CodeSpace::Impl>();
+  impl->name = std::move(name);
+  impl->japanese = japanese;
   std::sort(codes.begin(), codes.end());
   for (const auto& [code, c] : codes) impl->chars.emplace_back(c, code);
   std::sort(impl->chars.begin(), impl->chars.end());
   impl->codes = std::move(codes);
+  const auto& chars = impl->chars;
+  for (std::size_t i = 1; table != nullptr && i < chars.size(); ++i) {
+    if (chars[i].first != chars[i - 1].first) continue;
+    if (!impl->preferred.empty() && impl->preferred.back().first == chars[i].first) continue;
+    if (const auto code = table->Encode(chars[i].first)) {
+      impl->preferred.emplace_back(chars[i].first, *code);
+    }
+  }
   return impl;
 }
 
 }  // namespace
 
-std::optional<JapaneseTable> JapaneseTableNamed(std::string_view name) {
-  if (name == "jis") return JapaneseTable::kJis;
-  if (name == "cp932") return JapaneseTable::kCp932;
-  return std::nullopt;
+std::span<const std::string_view> OutputCodeSetNames() { return kOutputCodeSetNames; }
+
+std::span<const std::string_view> JapaneseTableNames() { return kJapaneseTableNames; }
+
+std::string CodeSetNameSummary() {
+  // The ISO 8859 parts, which follow one another, as one range.
+  const auto names = OutputCodeSetNames();
+  std::string summary;
+  for (std::size_t first = 0, last = 0; first < names.size(); first = ++last) {
+    while (Iso8859Part(names[first]) != 0 && last + 1 < names.size() &&
+           Iso8859Part(names[last + 1]) != 0) {
+      ++last;
+    }
+    if (!summary.empty()) summary += ", ";
+    summary += names[first];
+    if (last > first) summary += " .. " + std::string(names[last]);
+  }
+  return summary;
 }
 
-std::optional<char32_t> VariantOf(char32_t c) {
-  for (const auto& [a, b] : kVariantPairs) {
-    if (c == a) return b;
-    if (c == b) return a;
+std::optional<JapaneseTable> JapaneseTableNamed(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kJapaneseTableNames); ++i) {
+    if (name == kJapaneseTableNames[i]) return kJapaneseTables[i];
   }
   return std::nullopt;
 }
 
 Result<CodeSpace> CodeSpace::ForOutput(std::string_view name, JapaneseTable table) {
-  if (name == "unicode") return CodeSpace(MakeImpl("unicode", {}, 0xFFFF));
+  if (name == "unicode") return CodeSpace(UnicodeImpl("unicode", 0xFFFF));
   if (const int part = Iso8859Part(name)) {
     auto codes = Iso8859Codes(part);
     if (!codes) return Diagnostic{.text = "no table for " + std::string(name)};
-    return CodeSpace(MakeImpl("iso8859-" + std::to_string(part), std::move(*codes)));
+    return CodeSpace(MakeImpl("iso8859-" + std::to_string(part), std::move(*codes), false));
   }
   const bool oneByte = name == "shift_jis" || name == "jisx0201";
   const bool twoByte = name == "shift_jis" || name == "jisx0208";
   if (!oneByte && !twoByte) {
-    return Diagnostic{.text = "unknown code set \"" + std::string(name) +
-                              "\" (shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, "
-                              "unicode)"};
+    return Diagnostic{.text = "unknown code set \"" + std::string(name) + "\" (" +
+                              CodeSetNameSummary() + ")"};
   }
   Converter converter(ConverterName(table));
   if (!converter.ok())
@@ -202,7 +257,7 @@ Result<CodeSpace> CodeSpace::ForOutput(std::string_view name, JapaneseTable tabl
   if (oneByte) AddSingleBytes(converter, codes);
   if (twoByte) AddJisX0208(converter, codes);
   if (twoByte && table == JapaneseTable::kCp932) AddWindowsExtensions(converter, codes);
-  return CodeSpace(MakeImpl(std::string(name), std::move(codes)));
+  return CodeSpace(MakeImpl(std::string(name), std::move(codes), true, &converter));
 }
 
 std::optional<CodeSpace> CodeSpace::ForFont(std::string_view registry, std::string_view encoding,
@@ -213,34 +268,33 @@ std::optional<CodeSpace> CodeSpace::ForFont(std::string_view registry, std::stri
     std::string upper(registry);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (upper != "ISO10646") return std::nullopt;
-    return CodeSpace(MakeImpl(full, {}, 0x10FFFF));
+    return CodeSpace(UnicodeImpl(full, 0x10FFFF));
   }
   if (const int part = Iso8859Part(full)) {
     auto codes = Iso8859Codes(part);
     if (!codes) return std::nullopt;
-    return CodeSpace(MakeImpl(full, std::move(*codes)));
+    return CodeSpace(MakeImpl(full, std::move(*codes), false));
   }
   CodeList codes;
   switch (CharsetIdOf(full)) {
     case CHARSET_ISO646:
       for (std::int32_t code = 0x20; code <= 0x7E; ++code) codes.emplace_back(code, code);
-      break;
+      return CodeSpace(MakeImpl(full, std::move(codes), false));
     case CHARSET_JISX0201: {  // its own table: 0x5C is the yen sign, 0x7E the overline
       Converter converter(ConverterName(JapaneseTable::kJis));
       if (!converter.ok()) return std::nullopt;
       AddSingleBytes(converter, codes);
-      break;
+      return CodeSpace(MakeImpl(full, std::move(codes), true, &converter));
     }
     case CHARSET_JISX0208: {
       Converter converter(ConverterName(table));
       if (!converter.ok()) return std::nullopt;
       AddAllDoubleBytes(converter, codes);
-      break;
+      return CodeSpace(MakeImpl(full, std::move(codes), true, &converter));
     }
     default:
       return std::nullopt;  // ISO8859 without a known part
   }
-  return CodeSpace(MakeImpl(full, std::move(codes)));
 }
 
 CodeSpace::CodeSpace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
@@ -277,6 +331,35 @@ std::vector<std::int32_t> CodeSpace::CodesOf(char32_t c) const {
                              std::pair<char32_t, std::int32_t>{c, 0});
   for (; at != impl_->chars.end() && at->first == c; ++at) found.push_back(at->second);
   return found;
+}
+
+std::optional<char32_t> CodeSpace::VariantOf(char32_t c) const {
+  if (!impl_->japanese) return std::nullopt;
+  for (const auto& [a, b] : kVariantPairs) {
+    if (c == a) return b;
+    if (c == b) return a;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::int32_t> CodeSpace::CodesFor(char32_t c) const {
+  auto codes = CodesOf(c);
+  if (codes.empty()) {
+    if (const auto variant = VariantOf(c)) codes = CodesOf(*variant);
+  }
+  return codes;
+}
+
+std::optional<std::int32_t> CodeSpace::PreferredCode(char32_t c) const {
+  const auto codes = CodesOf(c);
+  if (codes.size() < 2) return codes.empty() ? std::nullopt : std::optional(codes.front());
+  const auto at = std::lower_bound(impl_->preferred.begin(), impl_->preferred.end(),
+                                   std::pair<char32_t, std::int32_t>{c, 0});
+  if (at != impl_->preferred.end() && at->first == c &&
+      std::binary_search(codes.begin(), codes.end(), at->second)) {
+    return at->second;
+  }
+  return codes.front();
 }
 
 }  // namespace kelvane

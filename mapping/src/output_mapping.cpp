@@ -1,10 +1,9 @@
 #include "mapping/output_mapping.h"
 
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <cstdio>
 
+#include "font/character_text.h"
 #include "font/messages.h"
 #include "mapping/charset.h"
 
@@ -21,40 +20,75 @@ struct CharGlyph {
   }
 };
 
-// The font's glyphs by character; a glyph whose code the font's character set
-// does not know gets none.
-std::vector<std::optional<char32_t>> CharactersOf(const FontModel& font, const CodeSpace& space) {
+// The glyphs' codes in their font's character set: JIS X 0208 codes as
+// Shift_JIS, as the set's space holds them.
+std::vector<std::int32_t> CodesInFontSpace(const FontModel& font) {
   const bool jis = CharsetIdOf(font.registry) == CHARSET_JISX0208;
-  std::vector<std::optional<char32_t>> chars;
-  chars.reserve(font.glyphs.size());
+  std::vector<std::int32_t> codes;
+  codes.reserve(font.glyphs.size());
   for (const Glyph& glyph : font.glyphs) {
-    chars.push_back(space.Decode(jis ? JisToSjis(glyph.sourceCode) : glyph.sourceCode));
+    codes.push_back(jis ? JisToSjis(glyph.sourceCode) : glyph.sourceCode);
   }
+  return codes;
+}
+
+// The glyphs' characters; a glyph whose code the space does not know gets none.
+std::vector<std::optional<char32_t>> CharactersOf(const std::vector<std::int32_t>& codes,
+                                                  const CodeSpace& space) {
+  std::vector<std::optional<char32_t>> chars;
+  chars.reserve(codes.size());
+  for (const std::int32_t code : codes) chars.push_back(space.Decode(code));
   return chars;
 }
 
+// The glyph of each character. Where glyphs of the font share a character
+// (under cp932, ≒ is at 0x81E0 and again at 0x8790 in NEC row 13), the one at
+// the code the table encodes the character to stands for it, else the first;
+// the others are set aside.
 class GlyphsByCharacter {
  public:
-  explicit GlyphsByCharacter(const std::vector<std::optional<char32_t>>& chars) {
+  GlyphsByCharacter(const std::vector<std::int32_t>& codes,
+                    const std::vector<std::optional<char32_t>>& chars, const CodeSpace& space)
+      : setAside_(chars.size(), false) {
     for (std::size_t i = 0; i < chars.size(); ++i) {
       if (chars[i]) entries_.push_back({*chars[i], i});
     }
     std::sort(entries_.begin(), entries_.end());
+    std::vector<CharGlyph> chosen;
+    for (auto run = entries_.begin(); run != entries_.end();) {
+      const auto end =
+          std::find_if(run, entries_.end(), [&](const CharGlyph& e) { return e.c != run->c; });
+      auto winner = run;
+      if (end - run > 1) {
+        const auto preferred = space.PreferredCode(run->c);
+        const auto atPreferred =
+            std::find_if(run, end, [&](const CharGlyph& e) { return codes[e.glyph] == preferred; });
+        if (atPreferred != end) winner = atPreferred;
+        for (auto e = run; e != end; ++e) setAside_[e->glyph] = e != winner;
+      }
+      chosen.push_back(*winner);
+      run = end;
+    }
+    entries_ = std::move(chosen);
   }
-  // The first glyph of `c`, else of its variant.
+  // The glyph of `c`.
   std::optional<std::size_t> Find(char32_t c) const {
-    if (auto found = FindExact(c)) return found;
-    if (auto variant = VariantOf(c)) return FindExact(*variant);
-    return std::nullopt;
-  }
-
- private:
-  std::optional<std::size_t> FindExact(char32_t c) const {
     const auto at = std::lower_bound(entries_.begin(), entries_.end(), CharGlyph{c, 0});
     if (at == entries_.end() || at->c != c) return std::nullopt;
     return at->glyph;
   }
+  // The glyph of `c`, else of its variant in `output`.
+  std::optional<std::size_t> FindIn(const CodeSpace& output, char32_t c) const {
+    if (auto found = Find(c)) return found;
+    if (auto variant = output.VariantOf(c)) return Find(*variant);
+    return std::nullopt;
+  }
+  // Glyphs whose character another glyph stands for.
+  const std::vector<bool>& setAside() const { return setAside_; }
+
+ private:
   std::vector<CharGlyph> entries_;
+  std::vector<bool> setAside_;
 };
 
 Diagnostic UnknownCharset(const FontModel& font) {
@@ -72,13 +106,20 @@ std::string Hex(std::int32_t value) {
   return text;
 }
 
-std::vector<std::string> LeftOutNotes(const FontModel& font,
-                                      const std::vector<std::optional<char32_t>>& chars,
-                                      const std::vector<bool>& used, const std::string& output) {
+// Why glyphs were left out, for one glyph and for several.
+struct Why {
+  std::string one, several;
+};
+
+// "N glyphs WHY and were left out: ..." naming the first few of the glyphs
+// `listed` marks, or nothing when it marks none.
+std::vector<std::string> LeftOutNote(const FontModel& font,
+                                     const std::vector<std::optional<char32_t>>& chars,
+                                     const std::vector<bool>& listed, const Why& why) {
   std::size_t count = 0;
   std::string named;
   for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
-    if (used[i]) continue;
+    if (!listed[i]) continue;
     if (++count > kNamedLeftOut) continue;
     const Glyph& glyph = font.glyphs[i];
     named += (count > 1 ? ", " : "") +
@@ -86,34 +127,21 @@ std::vector<std::string> LeftOutNotes(const FontModel& font,
              " (line " + std::to_string(glyph.source.line) + ")";
   }
   if (count == 0) return {};
-  return {std::to_string(count) + " glyphs have no code in " + output +
-          " and were left out: " + named + (count > kNamedLeftOut ? ", ..." : "")};
+  const std::string what = count == 1 ? " glyph " + why.one + " and was left out: "
+                                      : " glyphs " + why.several + " and were left out: ";
+  return {std::to_string(count) + what + named + (count > kNamedLeftOut ? ", ..." : "")};
 }
 
 }  // namespace
-
-std::string DescribeCharacter(char32_t c) {
-  char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(c));
-  std::string described = text;
-  if (c >= 0x20 && c != 0x7F && (c < 0x80 || c >= 0xA0) && c <= 0x10FFFF) {
-    char bytes[4];
-    std::int32_t length = 0;
-    UBool error = false;
-    U8_APPEND(bytes, length, 4, static_cast<UChar32>(c), error);
-    if (!error) {
-      described += ' ';
-      described.append(bytes, static_cast<std::size_t>(length));
-    }
-  }
-  return described;
-}
 
 Result<std::vector<std::string>> MapToOutput(FontModel& font, const CodeSpace& output,
                                              JapaneseTable table) {
   const auto space = CodeSpace::ForFont(font.registry, font.encoding, table);
   if (!space) return UnknownCharset(font);
-  const auto chars = CharactersOf(font, *space);
+  const auto codes = CodesInFontSpace(font);
+  const auto chars = CharactersOf(codes, *space);
+  const GlyphsByCharacter byCharacter(codes, chars, *space);
+  const auto& setAside = byCharacter.setAside();
   std::vector<bool> used(font.glyphs.size(), false);
   std::pmr::vector<Glyph> mapped(font.glyphs.get_allocator());
   const auto give = [&](std::int32_t code, std::size_t index) {
@@ -124,23 +152,30 @@ Result<std::vector<std::string>> MapToOutput(FontModel& font, const CodeSpace& o
   };
   if (output.isUnicode()) {
     for (std::size_t i = 0; i < font.glyphs.size(); ++i) {
-      if (chars[i] && output.Decode(static_cast<std::int32_t>(*chars[i]))) {
+      if (chars[i] && !setAside[i] && output.Decode(static_cast<std::int32_t>(*chars[i]))) {
         give(static_cast<std::int32_t>(*chars[i]), i);
       }
     }
     std::sort(mapped.begin(), mapped.end(),
               [](const Glyph& a, const Glyph& b) { return a.code < b.code; });
   } else {
-    const GlyphsByCharacter byCharacter(chars);
     for (const auto& [code, c] : output.Codes()) {
-      if (auto index = byCharacter.Find(c)) give(code, *index);
+      if (auto index = byCharacter.FindIn(output, c)) give(code, *index);
     }
   }
   if (mapped.empty()) {
     return Diagnostic{font.files.empty() ? std::string() : font.files.front(), 0,
                       "No glyph has a code in the output's code set! [" + output.name() + "]"};
   }
-  auto notes = LeftOutNotes(font, chars, used, output.name());
+  std::vector<bool> noCode(font.glyphs.size());
+  for (std::size_t i = 0; i < noCode.size(); ++i) noCode[i] = !used[i] && !setAside[i];
+  auto notes = LeftOutNote(font, chars, noCode,
+                           {"has no code in " + output.name(), "have no code in " + output.name()});
+  for (std::string& note : LeftOutNote(
+           font, chars, setAside,
+           {"shares a character with another glyph", "share a character with another glyph"})) {
+    notes.push_back(std::move(note));
+  }
 
   // The default character: the lowest code its glyph got, else kept without one.
   std::int32_t defaultCode = 0;

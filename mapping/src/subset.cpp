@@ -4,25 +4,29 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 
-#include "mapping/output_mapping.h"
+#include "font/character_text.h"
 
 namespace kelvane {
 namespace {
 
 constexpr std::size_t kNamedCharacters = 20;
+constexpr std::uint32_t kLastCode = 0xFFFF;
 
-std::optional<std::int32_t> ParseCode(std::string_view text) {
+// The number `text` spells, hexadecimal after 0x or 0X, else decimal; the
+// largest uint32 for any larger one; nullopt when it spells none.
+std::optional<std::uint32_t> ParseNumber(std::string_view text) {
   int base = 10;
   if (text.starts_with("0x") || text.starts_with("0X")) {
     base = 16;
     text.remove_prefix(2);
   }
-  std::int32_t value = 0;
+  std::uint32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
-    return std::nullopt;
-  }
+  if (text.empty() || end != text.data() + text.size()) return std::nullopt;
+  if (error == std::errc::result_out_of_range) return std::numeric_limits<std::uint32_t>::max();
+  if (error != std::errc()) return std::nullopt;
   return value;
 }
 
@@ -37,17 +41,15 @@ const CodeSpace* SpaceOf(const SubsetSpaces& spaces, const Glyph& glyph) {
   return glyph.source.file < spaces.byFile.size() ? spaces.byFile[glyph.source.file] : nullptr;
 }
 
-// The codes any of the spaces gives `c` or its variant.
+// The codes any of the spaces gives `c` (or, in a Japanese one, its variant).
 std::vector<std::int32_t> CodesFor(char32_t c, const SubsetSpaces& spaces) {
   std::vector<const CodeSpace*> all = spaces.byFile;
   if (spaces.output != nullptr) all = {spaces.output};
   std::vector<std::int32_t> codes;
   for (const CodeSpace* space : all) {
     if (space == nullptr) continue;
-    for (const char32_t each : {c, VariantOf(c).value_or(c)}) {
-      const auto found = space->CodesOf(each);
-      codes.insert(codes.end(), found.begin(), found.end());
-    }
+    const auto found = space->CodesFor(c);
+    codes.insert(codes.end(), found.begin(), found.end());
   }
   return codes;
 }
@@ -61,7 +63,22 @@ std::string CharacterList(const std::u32string& chars) {
   return text;
 }
 
+// "1 character of menu.txt has ...", "3 characters of menu.txt have ...".
+Warning CharactersWarning(const std::u32string& chars, const std::string& name,
+                          const std::string& what, const std::string& detail) {
+  const bool one = chars.size() == 1;
+  return {std::to_string(chars.size()) + (one ? " character of " : " characters of ") + name +
+              (one ? " has " : " have ") + what,
+          detail + ": " + CharacterList(chars)};
+}
+
 }  // namespace
+
+std::optional<std::int32_t> ParseCode(std::string_view text) {
+  const auto value = ParseNumber(text);
+  if (!value || *value > kLastCode) return std::nullopt;
+  return static_cast<std::int32_t>(*value);
+}
 
 Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list) {
   std::vector<CodeInterval> intervals;
@@ -70,8 +87,18 @@ Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list) {
     const std::string_view item = list.substr(0, comma);
     list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
     const std::size_t dash = item.find('-');
-    const auto first = ParseCode(item.substr(0, dash));
-    const auto last = dash == std::string_view::npos ? first : ParseCode(item.substr(dash + 1));
+    const std::string_view firstText = item.substr(0, dash);
+    const std::string_view lastText =
+        dash == std::string_view::npos ? firstText : item.substr(dash + 1);
+    for (const std::string_view each : {firstText, lastText}) {
+      const auto value = ParseNumber(each);
+      if (value && *value > kLastCode) {
+        return Diagnostic{.text = "code " + std::string(each) +
+                                  " is too large (codes go up to 0xFFFF)"};
+      }
+    }
+    const auto first = ParseCode(firstText);
+    const auto last = ParseCode(lastText);
     if (!first || !last || *last < *first) {
       return Diagnostic{.text = "not a code or a range of codes: \"" + std::string(item) + "\""};
     }
@@ -105,6 +132,25 @@ Result<std::u32string> CharactersOfText(std::string_view utf8) {
   return chars;
 }
 
+Result<Subset> MakeSubset(std::string name, std::optional<std::string_view> charsText,
+                          std::optional<std::string_view> codeList) {
+  Subset subset;
+  subset.name = std::move(name);
+  if (!charsText && !codeList) return Diagnostic{.text = "no characters or codes listed"};
+  if (charsText) {
+    auto chars = CharactersOfText(*charsText);
+    if (!chars) return Diagnostic{.text = subset.name + ": " + chars.error().text};
+    if (chars->empty()) return Diagnostic{.text = subset.name + " has no characters"};
+    subset.characters = std::move(*chars);
+  }
+  if (codeList) {
+    auto codes = ParseCodeList(*codeList);
+    if (!codes) return std::move(codes).error();
+    subset.codes = std::move(*codes);
+  }
+  return subset;
+}
+
 Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
                                   const SubsetSpaces& spaces) {
   SubsetOutcome outcome;
@@ -113,13 +159,15 @@ Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
   const auto isWanted = [&](char32_t c) {
     return std::binary_search(wanted.begin(), wanted.end(), c);
   };
-  const auto keep = [&](const Glyph& glyph) {
-    if (glyph.code == font.defaultCode) return true;
+  // Whether the subset asks for the glyph; the default is kept besides.
+  const auto asked = [&](const Glyph& glyph) {
     if (InIntervals(subset.codes, glyph.code)) return true;
     const CodeSpace* space = SpaceOf(spaces, glyph);
     if (space == nullptr || wanted.empty()) return false;
     const auto c = space->Decode(glyph.code);
-    return c && (isWanted(*c) || (VariantOf(*c) && isWanted(*VariantOf(*c))));
+    if (!c) return false;
+    const auto variant = space->VariantOf(*c);
+    return isWanted(*c) || (variant && isWanted(*variant));
   };
   if (subset.characters) {
     std::vector<std::int32_t> present;
@@ -139,19 +187,23 @@ Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
     }
     const std::string where = spaces.output != nullptr ? spaces.output->name() : "the font";
     if (!noCode.empty()) {
-      outcome.warnings.push_back(std::to_string(noCode.size()) + " characters of " + subset.name +
-                                 " have no code in " + where + " (-v names them)");
-      outcome.notes.push_back("no code in " + where + ": " + CharacterList(noCode));
+      outcome.warnings.push_back(
+          CharactersWarning(noCode, subset.name, "no code in " + where, "no code in " + where));
     }
     if (!noGlyph.empty()) {
-      outcome.warnings.push_back(std::to_string(noGlyph.size()) + " characters of " + subset.name +
-                                 " have no glyph in the font (-v names them)");
-      outcome.notes.push_back("no glyph: " + CharacterList(noGlyph));
+      outcome.warnings.push_back(
+          CharactersWarning(noGlyph, subset.name, "no glyph in the font", "no glyph"));
     }
   }
-  std::erase_if(font.glyphs, [&](const Glyph& glyph) { return !keep(glyph); });
-  if (std::none_of(font.glyphs.begin(), font.glyphs.end(),
-                   [](const Glyph& glyph) { return glyph.code != kNoCode; })) {
+  std::size_t askedCount = 0;
+  std::erase_if(font.glyphs, [&](const Glyph& glyph) {
+    if (asked(glyph)) {
+      ++askedCount;
+      return false;
+    }
+    return glyph.code != font.defaultCode;
+  });
+  if (askedCount == 0) {
     return Diagnostic{font.files.empty() ? std::string() : font.files.front(), 0,
                       "No glyph is left in the subset!"};
   }

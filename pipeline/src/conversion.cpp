@@ -4,46 +4,51 @@
 
 #include "bdf/bdf_scan.h"
 #include "bdf/gzip_source.h"
+#include "bdf/line_reader.h"
+#include "file_kind.h"
 #include "font/font_merge.h"
 #include "font/glyph_order.h"
 #include "font/messages.h"
+#include "input_files.h"
+#include "kvn/kvn_check.h"
 #include "kvn/kvn_encoder.h"
+#include "kvn/kvn_layout.h"
 #include "mapping/code_mapping.h"
 #include "mapping/code_space.h"
 #include "mapping/output_mapping.h"
 #include "mapping/subset.h"
+#include "pipeline_messages.h"
 #include "platform/file_replacement.h"
-#include "platform/input_file.h"
 #include "platform/large_buffer.h"
 
 namespace kelvane {
-namespace {
 
-// An input file as the BDF reader's byte source.
-class FileSource : public bdf::ByteSource {
- public:
-  explicit FileSource(platform::InputFile& file) : file_(file) {}
-  Result<std::size_t> Read(std::span<char> buffer) override { return file_.Read(buffer); }
-
- private:
-  platform::InputFile& file_;
+struct Converter::State {
+  bdf::LineReaderState lines;
 };
 
-bool IsStandardStream(const std::string& path) { return path == kStandardStream; }
+namespace {
+
+// The first bytes read to tell what a file is.
+constexpr std::size_t kSniffBytes = 512;
+// How far the bytes after a KVN font's data are counted.
+constexpr std::uint64_t kMostCounted = std::uint64_t{1} << 32;
 
 // The options in the form the stages use.
 struct Plan {
   JapaneseTable table = JapaneseTable::kCp932;
   std::optional<CodeSpace> output;
   std::optional<Subset> subset;
-  bool suggestCharsetOption = false;
 };
+
+Diagnostic UnknownTable(const std::string& name) {
+  return Diagnostic{.text = "unknown table \"" + name + "\" (cp932, jis)"};
+}
 
 Result<Plan> PlanFor(const ConversionOptions& options) {
   Plan plan;
-  plan.suggestCharsetOption = options.suggestCharsetOption;
   const auto table = JapaneseTableNamed(options.table);
-  if (!table) return Diagnostic{.text = "unknown table \"" + options.table + "\" (jis, cp932)"};
+  if (!table) return UnknownTable(options.table);
   plan.table = *table;
   if (options.charset) {
     auto output = CodeSpace::ForOutput(*options.charset, plan.table);
@@ -51,65 +56,43 @@ Result<Plan> PlanFor(const ConversionOptions& options) {
     plan.output = std::move(*output);
   }
   if (options.charsText || options.codes) {
-    Subset subset;
-    subset.name = options.charsName.empty() ? "the text" : options.charsName;
-    if (options.charsText) {
-      auto chars = CharactersOfText(*options.charsText);
-      if (!chars) return Diagnostic{.text = subset.name + ": " + chars.error().text};
-      subset.characters = std::move(*chars);
-    }
-    if (options.codes) {
-      auto codes = ParseCodeList(*options.codes);
-      if (!codes) return std::move(codes).error();
-      subset.codes = std::move(*codes);
-    }
-    plan.subset = std::move(subset);
+    auto subset = MakeSubset(options.charsName.empty() ? "the text" : options.charsName,
+                             options.charsText, options.codes);
+    if (!subset) return std::move(subset).error();
+    plan.subset = std::move(*subset);
   }
   return plan;
 }
 
-Result<platform::InputFile> OpenInput(const std::string& path, const ConversionRequest& request) {
-  if (IsStandardStream(path)) return platform::InputFile::StandardInput();
-  const auto kinds = request.inputPolicy == InputPolicy::kRegularFilesOnly
-                         ? platform::InputKinds::kRegularOnly
-                         : platform::InputKinds::kAllowPipes;
-  auto file = platform::InputFile::Open(path, kinds);
-  if (!file) return Diagnostic{path, 0, CannotOpenFile(path, file.error().text)};
-  if (!IsStandardStream(request.output) && file->IsSameFileAs(request.output)) {
-    return Diagnostic{path, 0, OutputIsInput(request.output)};
-  }
-  return file;
-}
-
-bdf::ScanOptions ScanOptionsFor(const Plan& plan) {
-  bdf::ScanOptions options;
-  options.refuseCell = kvn::CellLimitReason;
-  if (plan.output) return options;  // any character set that can be mapped is read
-  options.refuseRegistry = [suggest = plan.suggestCharsetOption](std::string_view registry) {
-    auto refusal = RegistryRefusal(registry);
-    if (refusal && suggest && registry.starts_with("ISO10646")) {
-      *refusal += " (--charset shift_jis maps it)";
-    }
-    return refusal;
-  };
-  return options;
-}
-
+// Reads one font from `source`: what its first bytes say it is decides the
+// reader, and a file that is no font of a known kind is refused as such.
 Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const Plan& plan,
-                       bdf::LineReaderState& lineState) {
+                       bdf::LineReaderState& lines) {
   bdf::GzipOrPlainSource decoded(source);
   bdf::ByteInput input(decoded);
-  return bdf::ScanBdf(input, lineState, name, ScanOptionsFor(plan),
-                      FontModel(platform::LargeBufferResource()));
-}
-
-// Reads one input and closes it before returning.
-Result<FontModel> ScanFile(const std::string& path, const ConversionRequest& request,
-                           const Plan& plan, bdf::LineReaderState& lineState) {
-  auto file = OpenInput(path, request);
-  if (!file) return std::move(file).error();
-  FileSource source(*file);
-  return Scan(source, path, plan, lineState);
+  input.AtEnd();  // reads the first bytes
+  if (const auto notBdf = NotBdfReason(SniffFileKind(input.FirstBytes()), decoded.compressed());
+      notBdf && !input.ReadFailure()) {
+    return Diagnostic{name, 0, FileNotSupported(*notBdf)};
+  }
+  bdf::ScanOptions options;
+  options.refuseCell = kvn::CellLimitReason;
+  bool registryRefused = false;
+  if (!plan.output) {  // with an output code set, any character set that can be mapped is read
+    options.refuseRegistry = [&registryRefused](std::string_view registry) {
+      auto refusal = RegistryRefusal(registry);
+      registryRefused = refusal.has_value();
+      return refusal;
+    };
+  }
+  auto font =
+      bdf::ScanBdf(input, lines, name, options, FontModel(platform::LargeBufferResource()));
+  if (!font && registryRefused) {
+    Diagnostic refusal = std::move(font).error();
+    refusal.remedy = Remedy::kMapCharset;
+    return refusal;
+  }
+  return font;
 }
 
 // Gives the font its output codes; notes what was left out.
@@ -131,7 +114,9 @@ Result<std::vector<CodeSpace>> FontSpaces(const std::vector<FontModel>& fonts, c
     auto space = CodeSpace::ForFont(font.registry, font.encoding, plan.table);
     if (!space) {
       return Diagnostic{font.files.front(), 0,
-                        CharsetNotSupported(font.registry, "--chars needs a known character set")};
+                        CharsetNotSupported(font.registry, "a subset of characters needs a known "
+                                                           "character set"),
+                        Remedy::kMapCharset};
     }
     spaces.push_back(std::move(*space));
   }
@@ -156,11 +141,15 @@ std::optional<Diagnostic> CheckCombinedCell(const std::vector<FontModel>& fonts)
 
 struct Prepared {
   FontModel font;
-  std::vector<std::string> notes, warnings;
+  std::vector<std::string> notes;
+  std::vector<Warning> warnings;
 };
 
 Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
   std::vector<std::string> notes;
+  if (!plan.output) {
+    if (auto mixed = CheckFontsShareCodes(fonts)) return std::move(*mixed);
+  }
   for (FontModel& font : fonts) {
     if (auto mapped = Map(font, plan, notes); !mapped) return std::move(mapped).error();
   }
@@ -172,6 +161,10 @@ Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
   notes.insert(notes.end(), merged->notes.begin(), merged->notes.end());
   // Moved, not assigned: the bitmaps stay in the memory they were read into.
   Prepared prepared{std::move(merged->font), std::move(notes), {}};
+  prepared.warnings = std::move(prepared.font.warnings);
+  for (const Warning& warning : prepared.warnings) {
+    if (!warning.detail.empty()) prepared.notes.push_back(warning.detail);
+  }
   if (plan.subset) {
     SubsetSpaces subsetSpaces;
     if (plan.output) subsetSpaces.output = &*plan.output;
@@ -179,29 +172,46 @@ Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
     auto subset = ApplySubset(prepared.font, *plan.subset, subsetSpaces);
     if (!subset) return std::move(subset).error();
     prepared.notes.insert(prepared.notes.end(), subset->notes.begin(), subset->notes.end());
-    prepared.warnings = std::move(subset->warnings);
+    prepared.warnings.insert(prepared.warnings.end(), subset->warnings.begin(),
+                             subset->warnings.end());
   }
   if (auto sorted = SortGlyphsByCode(prepared.font); !sorted) return std::move(sorted).error();
   return prepared;
 }
 
-Result<Prepared> ReadAndPrepare(const ConversionRequest& request, bdf::LineReaderState& lineState) {
+// The inputs of one conversion, read and prepared, and what the output must
+// not replace.
+struct ReadInputs {
+  Prepared prepared;
+  std::vector<platform::FileIdentity> inputs;
+};
+
+Result<ReadInputs> ReadAndPrepare(const ConversionRequest& request, bdf::LineReaderState& lines,
+                                  const std::stop_token& stop) {
   auto plan = PlanFor(request.options);
   if (!plan) return std::move(plan).error();
   std::vector<FontModel> fonts;
+  std::vector<platform::FileIdentity> identities;
   for (const std::string& path : request.inputs) {
-    auto font = ScanFile(path, request, *plan, lineState);
+    auto file = OpenInput(path, request.inputPolicy, request.output);
+    if (!file) return std::move(file).error();
+    identities.push_back(file->identity());
+    InputSource source(*file, {}, stop);
+    auto font = Scan(source, path, *plan, lines);
     if (!font) return std::move(font).error();
     fonts.push_back(std::move(*font));
   }
   if (fonts.empty()) return Diagnostic{.text = "no input"};
-  return Prepare(std::move(fonts), *plan);
+  auto prepared = Prepare(std::move(fonts), *plan);
+  if (!prepared) return std::move(prepared).error();
+  return ReadInputs{std::move(*prepared), std::move(identities)};
 }
 
 Status WriteOutput(const std::string& outputPath, const FontModel& font,
-                   const kvn::KvnFront& front) {
-  auto replacement = IsStandardStream(outputPath) ? platform::FileReplacement::ToStandardOutput()
-                                                  : platform::FileReplacement::Begin(outputPath);
+                   const kvn::KvnFront& front, std::span<const platform::FileIdentity> inputs) {
+  auto replacement = outputPath == kStandardStream
+                         ? platform::FileReplacement::ToStandardOutput()
+                         : platform::FileReplacement::Begin(outputPath, inputs);
   if (!replacement) return replacement.error();
   auto written = replacement->Write(front.bytes);
   if (written) {
@@ -226,6 +236,63 @@ ConversionSummary SummaryOf(const std::string& outputPath, const kvn::KvnFront& 
   return summary;
 }
 
+Diagnostic Stopped(const std::string& path) { return {path, 0, CannotWriteFile(path, "stopped")}; }
+
+// An input read from memory.
+class MemorySource : public bdf::ByteSource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  Result<std::size_t> Read(std::span<char> buffer) override {
+    const std::size_t count = std::min(buffer.size(), bytes_.size());
+    std::copy_n(bytes_.data(), count, buffer.data());
+    bytes_.remove_prefix(count);
+    return count;
+  }
+
+ private:
+  std::string_view bytes_;
+};
+
+Result<std::vector<std::uint8_t>> ConvertFromSource(bdf::ByteSource& source,
+                                                    const std::string& name, const Plan& plan,
+                                                    bdf::LineReaderState& lines,
+                                                    std::vector<Warning>* warnings = nullptr) {
+  auto font = Scan(source, name, plan, lines);
+  if (!font) return std::move(font).error();
+  std::vector<FontModel> fonts;
+  fonts.push_back(std::move(*font));
+  auto prepared = Prepare(std::move(fonts), plan);
+  if (!prepared) return std::move(prepared).error();
+  if (warnings != nullptr) *warnings = std::move(prepared->warnings);
+  return kvn::EncodeKvn(prepared->font);
+}
+
+// `bytes` and what follows them in the file, up to `limit` bytes in all.
+Result<std::string> ReadUpTo(platform::InputFile& file, std::string bytes, std::size_t limit) {
+  constexpr std::size_t kChunk = 1 << 16;
+  while (bytes.size() < limit) {
+    const std::size_t had = bytes.size();
+    bytes.resize(std::min(limit, had + kChunk));
+    auto got = file.ReadFull(std::span(bytes).subspan(had));
+    if (!got) return std::move(got).error();
+    bytes.resize(had + *got);
+    if (had + *got < std::min(limit, had + kChunk)) break;  // the end of the file
+  }
+  return bytes;
+}
+
+bool HasBdfName(std::string_view path) {
+  const auto endsWith = [path](std::string_view end) {
+    if (path.size() < end.size()) return false;
+    for (std::size_t i = 0; i < end.size(); ++i) {
+      const char c = path[path.size() - end.size() + i];
+      if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != end[i]) return false;
+    }
+    return true;
+  };
+  return endsWith(".bdf") || endsWith(".bdf.gz");
+}
+
 }  // namespace
 
 Status CheckOptions(const ConversionOptions& options) {
@@ -234,55 +301,97 @@ Status CheckOptions(const ConversionOptions& options) {
   return Ok();
 }
 
-Result<FontModel> ReadFont(const ConversionRequest& request, bdf::LineReaderState& lineState) {
-  auto prepared = ReadAndPrepare(request, lineState);
-  if (!prepared) return std::move(prepared).error();
-  return std::move(prepared->font);
-}
+Converter::Converter() : state_(std::make_unique<State>()) {}
+Converter::~Converter() = default;
+Converter::Converter(Converter&&) noexcept = default;
+Converter& Converter::operator=(Converter&&) noexcept = default;
 
-Result<FontModel> ReadFont(bdf::ByteInput& input, const std::string& name,
-                           bdf::LineReaderState& lineState) {
-  const Plan plan;
-  auto font = bdf::ScanBdf(input, lineState, name, ScanOptionsFor(plan));
-  if (!font) return font;
-  std::vector<FontModel> fonts;
-  fonts.push_back(std::move(*font));
-  auto prepared = Prepare(std::move(fonts), plan);
-  if (!prepared) return std::move(prepared).error();
-  return std::move(prepared->font);
-}
-
-Result<ConversionSummary> Convert(const ConversionRequest& request,
-                                  bdf::LineReaderState& lineState) {
-  auto prepared = ReadAndPrepare(request, lineState);
-  if (!prepared) return std::move(prepared).error();
-  auto front = kvn::PlanKvn(prepared->font);
+Result<ConversionSummary> Converter::Convert(const ConversionRequest& request,
+                                             std::stop_token stop) {
+  auto read = ReadAndPrepare(request, state_->lines, stop);
+  if (!read) return std::move(read).error();
+  auto front = kvn::PlanKvn(read->prepared.font);
   if (!front) return std::move(front).error();
-  if (auto written = WriteOutput(request.output, prepared->font, *front); !written) {
-    return Diagnostic{request.output, 0, CannotWriteFile(request.output, written.error().text)};
+  if (stop.stop_requested()) return Stopped(request.output);
+  if (auto written = WriteOutput(request.output, read->prepared.font, *front, read->inputs);
+      !written) {
+    const std::string& reason = written.error().text;
+    return Diagnostic{request.output, 0,
+                      reason == platform::kReplacesInput ? OutputIsInput(request.output)
+                                                         : CannotWriteFile(request.output, reason)};
   }
-  return SummaryOf(request.output, *front, *prepared);
+  return SummaryOf(request.output, *front, read->prepared);
 }
 
-Result<std::vector<std::uint8_t>> ConvertToBytes(const ConversionRequest& request,
-                                                 bdf::LineReaderState& lineState) {
-  auto prepared = ReadAndPrepare(request, lineState);
-  if (!prepared) return std::move(prepared).error();
-  return kvn::EncodeKvn(prepared->font);
+Result<std::vector<std::uint8_t>> Converter::ConvertToBytes(const ConversionRequest& request,
+                                                            std::stop_token stop) {
+  auto read = ReadAndPrepare(request, state_->lines, stop);
+  if (!read) return std::move(read).error();
+  return kvn::EncodeKvn(read->prepared.font);
+}
+
+Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionOptions& options,
+                                      InputPolicy policy, std::stop_token stop) {
+  auto file = OpenInput(path, policy, {});
+  if (!file) return std::move(file).error();
+  // The first bytes tell a font of a known kind; anything else is read as far
+  // as a KVN file can reach and tried with the device reader.
+  auto start = ReadUpTo(*file, {}, kSniffBytes);
+  if (start && start->size() == kSniffBytes && !HasLongSignature(SniffFileKind(*start))) {
+    start = ReadUpTo(*file, std::move(*start), kvn::kLargestFontBytes);
+  }
+  if (!start) return Diagnostic{path, 0, CannotReadFile(path, start.error().text)};
+
+  if (!HasLongSignature(SniffFileKind(std::string_view(*start).substr(0, kSniffBytes)))) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(start->data());
+    const auto refusal = kvn::ReaderRefusal(std::span(data, start->size()));
+    if (!refusal) {
+      FontBytes font;
+      font.bytes.assign(data, data + start->size());
+      font.fileSize = start->size();
+      // Bytes after the largest font a header can describe are counted (up
+      // to a point: a pipe may never end), not kept.
+      char rest[1 << 16];
+      for (auto more = file->Read(rest); more && *more > 0 && font.fileSize < kMostCounted;
+           more = file->Read(rest)) {
+        font.fileSize += *more;
+      }
+      return font;
+    }
+    if (!HasBdfName(path)) return Diagnostic{path, 0, *refusal};
+  }
+  auto plan = PlanFor(options);
+  if (!plan) return std::move(plan).error();
+  InputSource source(*file, std::move(*start), std::move(stop));
+  FontBytes font;
+  font.converted = true;
+  auto bytes = ConvertFromSource(source, path, *plan, state_->lines, &font.warnings);
+  if (!bytes) return std::move(bytes).error();
+  font.bytes = std::move(*bytes);
+  font.fileSize = font.bytes.size();
+  return font;
+}
+
+Result<std::vector<std::uint8_t>> ConvertBdfBytes(std::string_view bytes,
+                                                  const ConversionOptions& options) {
+  auto plan = PlanFor(options);
+  if (!plan) return std::move(plan).error();
+  MemorySource source(bytes);
+  bdf::LineReaderState lines;
+  return ConvertFromSource(source, "memory", *plan, lines);
 }
 
 Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,
                                          const std::string& table) {
   const auto japanese = JapaneseTableNamed(table);
-  if (!japanese) return Diagnostic{.text = "unknown table \"" + table + "\" (jis, cp932)"};
+  if (!japanese) return UnknownTable(table);
   auto space = CodeSpace::ForOutput(charset, *japanese);
   if (!space) return std::move(space).error();
   std::vector<TextCode> codes;
   for (std::size_t at = 0; at < utf8.size();) {
     auto c = NextCharacter(utf8, at);
     if (!c) return Diagnostic{.text = "the text is not UTF-8"};
-    auto found = space->CodesOf(*c);
-    if (found.empty() && VariantOf(*c)) found = space->CodesOf(*VariantOf(*c));
+    const auto found = space->CodesFor(*c);
     codes.push_back({*c, found.empty() ? std::nullopt : std::optional(found.front())});
   }
   return codes;

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "bdf/bdf_scan.h"
-#include "bdf/glyph_reader.h"
 #include "bdf/line_reader.h"
 #include "test_support.h"
 
@@ -126,6 +125,63 @@ TEST(ScanBdf, KeepsWhatLaterStagesNeed) {
     EXPECT_EQ(model->encoding, c.encoding) << c.text;
     EXPECT_EQ(model->defaultChar, c.defaultChar) << c.text;
     EXPECT_EQ(model->glyphs.front().source.line, c.glyphLine) << c.text;
+    EXPECT_EQ(model->codeField, "ENCODING");
+  }
+}
+
+TEST(ScanBdf, WarnsOfPixelsOutsideTheCell) {
+  // BBX 3 10 -1 -2 in FONTBOUNDINGBOX 8 8 0 -1: the first row lies above the
+  // cell, the last below it, the first column left of it; `hex` replaces one row.
+  const auto tall = [](int row, const std::string& hex) {
+    std::string body = "BBX 3 10 -1 -2\nBITMAP\n";
+    for (int i = 0; i < 10; ++i) body += (i == row ? hex : i == 0 || i == 9 ? "00" : "40") + "\n";
+    return body;
+  };
+  const std::string box = "FONTBOUNDINGBOX 8 8 0 -1\n", low = "BITMAP\n00\nFF\n";
+  const auto cut = [](const std::string& glyphs, const std::string& boxLine,
+                      const std::string& named) {
+    return std::vector<Warning>{{glyphs + " pixels outside " + boxLine + "; those pixels were cut",
+                                 "pixels cut: " + named}};
+  };
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<Warning> warnings;
+  } cases[] = {
+      // Bits past a BBX's width are not pixels.
+      {"ink inside",
+       box + Glyph("65", tall(4, "60")) + Glyph("66", "BBX 3 1 6 0\nBITMAP\nDF\n"),
+       {}},
+      {"ink above, below, left, right",
+       box + Glyph("65", tall(0, "40")) + Glyph("66", tall(9, "40")) + Glyph("67", tall(4, "80")) +
+           Glyph("68", "BBX 3 1 6 0\nBITMAP\n20\n"),
+       cut("4 glyphs have", "FONTBOUNDINGBOX 8 8 0 -1",
+           "line 3 (ENCODING 65), line 18 (ENCODING 66), line 33 (ENCODING 67), line 48 (ENCODING "
+           "68)")},
+      {"BBX at the top left, wider and taller than the cell",
+       kBox + Glyph("65", "BBX 12 2 0 -1\nBITMAP\nFF0F\n00\n") +
+           Glyph("66", "BBX 12 2 0 -1\nBITMAP\n00\n01\n") +
+           Glyph("67", "BBX 12 1 0 0\nBITMAP\nFF80\n"),
+       cut("2 glyphs have", "FONTBOUNDINGBOX 8 1 0 0",
+           "line 10 (ENCODING 66), line 17 (ENCODING 67)")},
+      {"no BBX: every bit given",
+       "FONTBOUNDINGBOX 6 1\n" + Glyph("65", "BITMAP\nFC\n00\n") + Glyph("66", "BITMAP\n02\n") +
+           Glyph("67", "BITMAP\n00\n10\n"),
+       cut("2 glyphs have", "FONTBOUNDINGBOX 6 1", "line 9 (ENCODING 66), line 14 (ENCODING 67)")},
+      {"unencoded glyphs left out",
+       kBox + Glyph("-1", "BITMAP\nFF\nFF\n") + Glyph("65", "BITMAP\nFF\n01\n"),
+       cut("1 glyph has", "FONTBOUNDINGBOX 8 1 0 0", "line 9 (ENCODING 65)")},
+      {"five named",
+       kBox + Glyph("1", low) + Glyph("2", low) + Glyph("3", low) + Glyph("4", low) +
+           Glyph("5", low) + Glyph("6", low),
+       cut("6 glyphs have", "FONTBOUNDINGBOX 8 1 0 0",
+           "line 3 (ENCODING 1), line 9 (ENCODING 2), line 15 (ENCODING 3), line 21 (ENCODING 4), "
+           "line 27 (ENCODING 5), ...")},
+  };
+  for (const auto& c : cases) {
+    const auto model = Scan(c.text);
+    ASSERT_TRUE(model.ok()) << c.name << ": " << model.error().text;
+    EXPECT_EQ(model->warnings, c.warnings) << c.name;
   }
 }
 
@@ -163,13 +219,6 @@ TEST(ScanBdf, RefusesNamingTheLine) {
       {"FONTBOUNDINGBOX 17 1\n" + kA, 1,
        "Value out of range at line 1! [FONTBOUNDINGBOX 17 1] (too wide)"},
       {kBox + "CHARSET_REGISTRY \"ISO10646\"\nENCODING x\n", 2, "no Unicode"},
-      // Not a font at all: the reason follows the usual text.
-      {"", 0, "File is not support ! (an empty file)"},
-      {"\1fcp\x0d\0\0\0"s, 0, "File is not support ! (a PCF font, not BDF; pcf2bdf converts it)"},
-      {"\x1f\x8b\x08\0"s, 0, "File is not support ! (gzip-compressed)"},
-      {"\x7f"
-       "ELF\2\1\1\0"s,
-       0, "File is not support ! (binary data, not a BDF font)"},
       {kA, 0,
        "File is not support ! (no FONTBOUNDINGBOX with a width and height before the glyphs)"},
       {kBox + "ENDFONT\n", 0, "File is not support ! (no glyphs)"},

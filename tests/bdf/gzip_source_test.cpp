@@ -59,9 +59,7 @@ std::string BdfText(int glyphs) {
 }
 
 // All that was read before the end or the failure, and the failure.
-std::pair<std::string, std::string> ReadAll(const std::string& raw, const Pieces& pieces) {
-  PieceSource pieceSource(raw, pieces);
-  GzipOrPlainSource source(pieceSource);
+std::pair<std::string, std::string> ReadAll(GzipOrPlainSource& source) {
   std::string bytes;
   std::vector<char> buffer(999);
   auto got = source.Read(buffer);
@@ -69,11 +67,23 @@ std::pair<std::string, std::string> ReadAll(const std::string& raw, const Pieces
   return {bytes, got ? "" : got.error().text};
 }
 
+std::pair<std::string, std::string> ReadAll(const std::string& raw, const Pieces& pieces) {
+  PieceSource pieceSource(raw, pieces);
+  GzipOrPlainSource source(pieceSource);
+  return ReadAll(source);
+}
+
 TEST(GzipOrPlainSource, PassesPlainBytesAndInflatesMembersHoweverTheReadsAreCut) {
   const std::string big = BdfText(30000), a = BdfText(20), b = BdfText(7);  // big: 3.5 MB
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},         {"\x1F", "\x1F"},           {"\x1F\x8C\x08", "\x1F\x8C\x08"}, {big, big},
-      {Gzip(big), big}, {Gzip(a) + Gzip(b), a + b}, {Gzip("") + Gzip(b), b}};
+      {"", ""},
+      {"\x1F", "\x1F"},
+      {"\x1F\x8C\x08", "\x1F\x8C\x08"},
+      {big, big},
+      {Gzip(big), big},
+      {Gzip("") + Gzip(b), b},
+      // Zero bytes after the last member pad the data.
+      {Gzip(a) + Gzip(b) + std::string(3000, '\0'), a + b}};
   for (const auto& [raw, text] : cases) {
     for (const Pieces& pieces : {Pieces{1}, Pieces{kWhole}, Pieces{1, 3, 4093, 65537, 7}})
       EXPECT_EQ(ReadAll(raw, pieces), std::pair(text, std::string()))
@@ -95,13 +105,38 @@ TEST(GzipOrPlainSource, RefusesTruncatedAndCorruptData) {
     bytes[at] = static_cast<char>(bytes[at] ^ 0x55);
     EXPECT_TRUE(ReadAll(bytes, {kWhole}).second.starts_with("corrupt gzip data (")) << at;
   }
+  EXPECT_EQ(ReadAll(gz.substr(0, member) + std::string(9, '\0') + gz.substr(member), {1}).second,
+            "corrupt gzip data (more data after zero padding)");
+}
+
+TEST(GzipOrPlainSource, RefusesToInflatePastItsLimit) {
+  const std::string x600(600, 'x'), x400(400, 'x');
+  const std::string tooMuch =
+      "File is not support ! (more than 1000 bytes of text after decompression)";
+  const struct {
+    std::string raw, error;
+    bool compressed;
+  } cases[] = {
+      {Gzip(x600 + x400), "", true},
+      {Gzip(x600 + x400 + "x"), tooMuch, true},
+      {Gzip(x600) + Gzip(x400 + "x"), tooMuch, true},
+      {x600 + x600, "", false},
+  };
+  for (const auto& c : cases) {
+    PieceSource pieces(c.raw, {kWhole});
+    GzipOrPlainSource source(pieces, 1000);
+    EXPECT_EQ(ReadAll(source).second, c.error) << c.raw.size();
+    EXPECT_EQ(source.DataRefused(), !c.error.empty()) << c.raw.size();
+    EXPECT_EQ(source.compressed(), c.compressed) << c.raw.size();
+  }
 }
 
 TEST(GzipOrPlainSource, GivesTheBdfScanTheSameFont) {
   // Every glyph's bitmap in turn, or the failure.
-  const auto scan = [](const std::string& bytes) {
+  const auto scan = [](const std::string& bytes,
+                       std::uint64_t maxOutput = GzipOrPlainSource::kDefaultMaxOutput) {
     PieceSource pieces(bytes, {3, 1000});
-    GzipOrPlainSource source(pieces);
+    GzipOrPlainSource source(pieces, maxOutput);
     ByteInput input(source);
     LineReaderState state;
     auto font = ScanBdf(input, state, "f.bdf.gz", {});
@@ -114,6 +149,10 @@ TEST(GzipOrPlainSource, GivesTheBdfScanTheSameFont) {
   const std::string text = BdfText(200);
   EXPECT_EQ(scan(text).size(), 200u * 32);
   EXPECT_EQ(scan(Gzip(text)), scan(text));
+  // A refusal of the data is given as it is; a failure to read is said to be one.
+  EXPECT_EQ(scan(Gzip(text), 1000),
+            "File is not support ! (more than 1000 bytes of text after decompression)");
+  EXPECT_EQ(scan(Gzip(text).substr(0, 99)), "Cannot read file! [f.bdf.gz] (truncated gzip data)");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@ namespace {
 FontModel Font(const std::vector<std::pair<std::int32_t, std::int64_t>>& codesAndLines) {
   FontModel model;
   model.files = {"f.bdf"};
+  model.codeField = "ENCODING";
   model.box = {8, 1, 0, 0};
   for (const auto& [code, line] : codesAndLines) {
     Glyph& glyph = model.AddGlyph(code, {0, line});

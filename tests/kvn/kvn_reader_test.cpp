@@ -151,14 +151,20 @@ TEST(KvnReader, ScansRangesThatDoNotAscendAndTakesTheFirstMatch) {
   }
 }
 
+// A lead byte takes the next byte only when it can trail it (0x40-0x7E,
+// 0x80-0xFC); any other byte after it is a character of its own.
 TEST(KvnNextSjis, SplitsTextIntoCodes) {
+  using namespace std::string_literals;
   const struct {
     std::string text;
     std::vector<std::uint16_t> codes;
   } cases[] = {
-      {"A\x82\xA0", {0x41, 0x82A0}},
-      {"\xB1\xDF\x9F\xFC\xE0\x40", {0xB1, 0xDF, 0x9FFC, 0xE040}},  // half-width katakana first
-      {"A\x81", {0x41, 0x81}},                                     // a lead byte that ends the text
+      {"A\xB1\xDF\x80\xA0", {0x41, 0xB1, 0xDF, 0x80, 0xA0}},                   // one-byte codes
+      {"\x81\x40\x9F\x7E\xE0\x80\xFC\xFC", {0x8140, 0x9F7E, 0xE080, 0xFCFC}},  // the edges
+      {"\x82\nA\x81\0B"s, {0x82, 0x0A, 0x41, 0x81, 0x00, 0x42}},               // a line end, a NUL
+      // 0x3F, 0x7F, 0xFD and 0xFF after a lead byte
+      {"\x88\x3F\xE0\x7F\x9F\xFD\xFC\xFF", {0x88, 0x3F, 0xE0, 0x7F, 0x9F, 0xFD, 0xFC, 0xFF}},
+      {"A\x81", {0x41, 0x81}},  // a lead byte that ends the text
   };
   for (const auto& c : cases) {
     const auto* text = reinterpret_cast<const std::uint8_t*>(c.text.data());

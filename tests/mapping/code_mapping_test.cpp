@@ -80,5 +80,40 @@ TEST(MapCodes, RefusesCharacterSetsItCannotMapNamingTheFile) {
   EXPECT_EQ(RegistryRefusal("jisx0208.1990"), std::nullopt);
 }
 
+// Without an output code set the merged fonts' codes must mean the same characters.
+TEST(CheckFontsShareCodes, MergesOnlyFontsWhoseCodesMeanTheSameCharacters) {
+  const struct {
+    std::vector<std::pair<std::string, std::string>> charsets;  // of f1.bdf, f2.bdf, ...
+    std::optional<Diagnostic> refusal;
+  } cases[] = {
+      {{{"JISX0201.1976", "0"}, {"JISX0208.1983", "0"}}, {}},
+      {{{"ISO646.1991", "IRV"}, {"JISX0208.1990", "0"}, {"", ""}, {"JISX0201.1976", "0"}}, {}},
+      {{{"ISO8859", "1"}, {"iso8859", "1"}, {"ISO646.1991", "IRV"}}, {}},
+      {{{"ISO8859", "1"}, {"JISX0208.1983", "0"}},
+       Diagnostic{"f2.bdf", 0,
+                  "CHARSET is not support! [ISO8859-1 with JISX0208.1983-0] (their codes mean "
+                  "different characters)",
+                  Remedy::kMapMergedCharsets}},
+      {{{"", ""}, {"JISX0201.1976", "0"}, {"ISO646.1991", "IRV"}, {"ISO8859", "2"}},
+       Diagnostic{"f4.bdf", 0,
+                  "CHARSET is not support! [JISX0201.1976-0 with ISO8859-2] (their codes mean "
+                  "different characters)",
+                  Remedy::kMapMergedCharsets}},
+      {{{"ISO8859", "1"}, {"ISO8859", "15"}},
+       Diagnostic{"f2.bdf", 0,
+                  "CHARSET is not support! [ISO8859-1 with ISO8859-15] (their codes mean "
+                  "different characters)",
+                  Remedy::kMapMergedCharsets}},
+  };
+  for (const auto& c : cases) {
+    std::vector<FontModel> fonts;
+    for (const auto& [registry, encoding] : c.charsets) {
+      fonts.push_back(Font(registry, encoding, {0x41}));
+      fonts.back().files = {"f" + std::to_string(fonts.size()) + ".bdf"};
+    }
+    EXPECT_EQ(CheckFontsShareCodes(fonts), c.refusal) << c.charsets.back().first;
+  }
+}
+
 }  // namespace
 }  // namespace kelvane

@@ -71,6 +71,38 @@ TEST(CodeSpace, KnowsTheOtherCodeSets) {
   for (const char* bad : {"iso8859-12", "iso8859-17", "sjis", ""}) {
     EXPECT_FALSE(CodeSpace::ForOutput(bad, JapaneseTable::kCp932).ok()) << bad;
   }
+  for (const std::string_view name : OutputCodeSetNames()) {
+    EXPECT_EQ(Output(std::string(name).c_str(), JapaneseTable::kJis).name(), name);
+  }
+  EXPECT_EQ(OutputCodeSetNames().size(), 19u);
+  EXPECT_EQ(CodeSetNameSummary(),
+            "shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, unicode");
+  EXPECT_EQ(JapaneseTableNamed(JapaneseTableNames()[0]), JapaneseTable::kCp932);
+  EXPECT_EQ(JapaneseTableNamed(JapaneseTableNames()[1]), JapaneseTable::kJis);
+}
+
+// The variant pairs stand in for each other in the Japanese code sets only.
+TEST(CodeSpace, FindsTheCodesOfACharacterOrOfItsVariant) {
+  const auto font = [](const char* registry, const char* encoding) {
+    return *CodeSpace::ForFont(registry, encoding, JapaneseTable::kCp932);
+  };
+  const struct {
+    CodeSpace space;
+    char32_t c;
+    std::vector<std::int32_t> codes;
+  } cases[] = {
+      {Output("shift_jis", JapaneseTable::kCp932), 0xA5, {0x5C}},
+      {Output("shift_jis", JapaneseTable::kJis), 0xFF5E, {0x8160}},
+      {Output("jisx0201", JapaneseTable::kCp932), 0x203E, {0x7E}},
+      {font("JISX0201.1976", "0"), 0x7E, {0x7E}},
+      {Output("iso8859-1", JapaneseTable::kCp932), 0xA5, {0xA5}},
+      {Output("iso8859-1", JapaneseTable::kCp932), 0x203E, {}},
+      {font("ISO8859", "1"), 0x203E, {}},
+      {Output("unicode", JapaneseTable::kCp932), 0x203E, {0x203E}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.space.CodesFor(c.c), c.codes) << c.space.name() << std::hex << " U+" << +c.c;
+  }
 }
 
 // A font of `registry` whose glyphs have these codes; each bitmap's one byte
@@ -124,6 +156,15 @@ TEST(MapToOutput, GivesEveryCodeTheGlyphOfItsCharacterOrVariant) {
        "41:1 B1:0 default 0"},
       {"JIS X 0208 font into unicode", Font("JISX0208.1983", {0x2422, 0x2121}), "unicode",
        JapaneseTable::kJis, "3000:1 3042:0 default 0"},
+      // Outside the Japanese code sets a character is drawn only at its own code.
+      {"JIS X 0201 font into iso8859-1", Font("JISX0201.1976", {0x5C, 0x7E, 0x41}), "iso8859-1",
+       JapaneseTable::kCp932, "41:2 A5:0 default 0"},
+      // Under cp932 NEC row 13 repeats ≒ (JIS 0x2D70, 0x8790) of row 2 (0x2262,
+      // 0x81E0): the glyph at the code cp932 encodes ≒ to stands for it.
+      {"a character twice, into unicode", Font("JISX0208.1983", {0x2D70, 0x2262}), "unicode",
+       JapaneseTable::kCp932, "2252:1 default 0"},
+      {"a character twice, into shift_jis", Font("JISX0208.1983", {0x2D70, 0x2262}), "shift_jis",
+       JapaneseTable::kCp932, "81E0:1 8790:1 default 0"},
       // The default character: the lowest code of its glyph, else kept last without one.
       {"default without a code", Font("ISO10646", {0x41, 0xFFFD}, 0xFFFD), "shift_jis",
        JapaneseTable::kCp932, "41:0 FFFFFFFF:1 default -1"},
@@ -135,13 +176,26 @@ TEST(MapToOutput, GivesEveryCodeTheGlyphOfItsCharacterOrVariant) {
   }
 }
 
-TEST(MapToOutput, ReportsWhatIsLeftOutAndRefusesWhatCannotBeMapped) {
-  FontModel font = Font("ISO10646", {0x41, 0x1F600, 0x0E01});
-  const auto notes =
-      MapToOutput(font, Output("shift_jis", JapaneseTable::kCp932), JapaneseTable::kCp932);
-  ASSERT_TRUE(notes.ok());
-  EXPECT_EQ(*notes, std::vector<std::string>{"2 glyphs have no code in shift_jis and were left "
-                                             "out: U+1F600 😀 (line 2), U+0E01 ก (line 3)"});
+TEST(MapToOutput, NotesWhatIsLeftOutAndRefusesWhatCannotBeMapped) {
+  const struct {
+    FontModel font;
+    const char* target;
+    std::vector<std::string> notes;
+  } noted[] = {
+      {Font("ISO10646", {0x41, 0x1F600, 0x0E01}),
+       "shift_jis",
+       {"2 glyphs have no code in shift_jis and were left out: U+1F600 😀 (line 2), U+0E01 ก "
+        "(line 3)"}},
+      {Font("JISX0208.1983", {0x2D70, 0x2262, 0x2D71}),
+       "unicode",
+       {"1 glyph shares a character with another glyph and was left out: U+2252 ≒ (line 1)"}},
+  };
+  for (auto c : noted) {
+    const auto notes =
+        MapToOutput(c.font, Output(c.target, JapaneseTable::kCp932), JapaneseTable::kCp932);
+    ASSERT_TRUE(notes.ok()) << c.target;
+    EXPECT_EQ(*notes, c.notes);
+  }
   const std::pair<FontModel, std::string> refused[] = {
       {Font("ISO10646", {0x1F600}), "No glyph has a code in the output's code set! [shift_jis]"},
       {Font("BIG5.ETEN", {0xA440}),
@@ -156,16 +210,39 @@ TEST(MapToOutput, ReportsWhatIsLeftOutAndRefusesWhatCannotBeMapped) {
   }
 }
 
-TEST(ParseCodeList, ReadsCodesAndRanges) {
-  EXPECT_EQ(*ParseCodeList("0x20-0x7E,0x8140-0x84BE,65"),
-            (std::vector<CodeInterval>{{0x20, 0x7E}, {0x8140, 0x84BE}, {65, 65}}));
-  for (const char* bad : {"", "0x20-", "0x7E-0x20", "x", "1,,2", "0x20-0x7E-0x80", "-1"}) {
-    EXPECT_FALSE(ParseCodeList(bad).ok()) << bad;
+// "0x8140" or "33088", 0 .. 0xFFFF, nothing else.
+TEST(ParseCode, ReadsHexadecimalAndDecimalCodesUpTo0xFFFF) {
+  const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
+      {"0x8140", 0x8140}, {"0XfFfF", 0xFFFF}, {"65", 65}, {"0x10000", {}},
+      {"65536", {}},      {"-0", {}},         {"0x", {}}, {"1e3", {}},
+  };
+  for (const auto& [text, code] : cases) EXPECT_EQ(ParseCode(text), code) << text;
+}
+
+TEST(MakeSubset, TakesATextAndACodeListAndRefusesWhatListsNothing) {
+  const auto subset = MakeSubset("menu.txt", "\uFEFFba\r\nab", "0x20-0x7E,0x8140-0x84BE,65");
+  ASSERT_TRUE(subset.ok()) << subset.error().text;
+  EXPECT_EQ(subset->name, "menu.txt");
+  EXPECT_EQ(subset->characters, U"ab");
+  EXPECT_EQ(subset->codes, (std::vector<CodeInterval>{{0x20, 0x7E}, {0x8140, 0x84BE}, {65, 65}}));
+  const struct {
+    std::optional<std::string_view> text, codes;
+    const char* refusal;
+  } refused[] = {
+      {"\uFEFF\r\n\t", {}, "menu.txt has no characters"},
+      {"ok\xff", {}, "menu.txt: not UTF-8 text (byte 3)"},
+      {{}, "", "no codes listed"},
+      {{}, "0x20-0x12345", "code 0x12345 is too large (codes go up to 0xFFFF)"},
+      {{}, "0x7E-0x20", "not a code or a range of codes: \"0x7E-0x20\""},
+      {{}, "1,,2", "not a code or a range of codes: \"\""},
+      {{}, "0x20-0x7E-0x80", "not a code or a range of codes: \"0x20-0x7E-0x80\""},
+      {{}, {}, "no characters or codes listed"},
+  };
+  for (const auto& c : refused) {
+    const auto made = MakeSubset("menu.txt", c.text, c.codes);
+    ASSERT_FALSE(made.ok()) << c.refusal;
+    EXPECT_EQ(made.error().text, c.refusal);
   }
-  EXPECT_FALSE(CharactersOfText("ok\xff").ok());
-  EXPECT_EQ(*CharactersOfText("\xEF\xBB\xBF"
-                              "ba\r\nab"),
-            U"ab");
 }
 
 TEST(ApplySubset, KeepsTheTextsCharactersAndTheDefaultAndReportsTheRest) {
@@ -174,21 +251,35 @@ TEST(ApplySubset, KeepsTheTextsCharactersAndTheDefaultAndReportsTheRest) {
   FontModel font = Font("ISO10646", {0x41, 0x42, 0xFF71, 0x3042, 0xFF5E, 0x3000}, 0x3000);
   const CodeSpace output = Output("shift_jis", JapaneseTable::kCp932);
   ASSERT_TRUE(MapToOutput(font, output, JapaneseTable::kCp932).ok());
-  Subset subset{std::u32string(U"Aｱあ〜😀い"), {{0x42, 0x42}}, "menu.txt"};
-  std::sort(subset.characters->begin(), subset.characters->end());
-  const auto outcome = ApplySubset(font, subset, {&output, {}});
+  const auto subset = MakeSubset("menu.txt", "Aｱあ〜😀éい", "0x42");
+  const auto outcome = ApplySubset(font, *subset, {&output, {}});
   ASSERT_TRUE(outcome.ok());
   EXPECT_EQ(Describe(font), "41:0 42:1 B1:2 8140:5 8160:4 82A0:3 default 33088");
-  EXPECT_EQ(outcome->notes,
-            (std::vector<std::string>{"no code in shift_jis: U+1F600 😀", "no glyph: U+3044 い"}));
-  EXPECT_EQ(outcome->warnings.size(), 2u);
-  subset = Subset{std::u32string(U"😀"), {}, "x"};
-  EXPECT_EQ(ApplySubset(font, subset, {&output, {}}).ok(), true);  // the default stays
-  FontModel none = Font("ISO10646", {0x41});
-  ASSERT_TRUE(MapToOutput(none, output, JapaneseTable::kCp932).ok());
-  none.defaultCode = 0x42;
-  EXPECT_EQ(ApplySubset(none, subset, {&output, {}}).error().text,
-            "No glyph is left in the subset!");
+  EXPECT_EQ(outcome->warnings,
+            (std::vector<Warning>{
+                {"2 characters of menu.txt have no code in shift_jis",
+                 "no code in shift_jis: U+00E9 é, U+1F600 😀"},
+                {"1 character of menu.txt has no glyph in the font", "no glyph: U+3044 い"}}));
+}
+
+TEST(ApplySubset, KeepsAVariantOnlyInAJapaneseCodeSetAndRefusesTheDefaultAlone) {
+  const struct {
+    const char* target;
+    const char* codes;
+    const char* expected;  // or the refusal
+  } cases[] = {
+      {"shift_jis", nullptr, "20:2 41:1 5C:0 default 32"},  // ¥ finds the backslash
+      {"iso8859-1", nullptr, "20:2 41:1 default 32"},
+      {"iso8859-1", "0x9000-0x90FF", "No glyph is left in the subset!"},
+  };
+  for (const auto& c : cases) {
+    FontModel font = Font("ISO10646", {0x5C, 0x41, 0x20}, 0x20);
+    const CodeSpace output = Output(c.target, JapaneseTable::kCp932);
+    ASSERT_TRUE(MapToOutput(font, output, JapaneseTable::kCp932).ok());
+    const auto subset = c.codes ? MakeSubset("x", {}, c.codes) : MakeSubset("x", "¥A", {});
+    const auto outcome = ApplySubset(font, *subset, {&output, {}});
+    EXPECT_EQ(outcome.ok() ? Describe(font) : outcome.error().text, c.expected) << c.target;
+  }
 }
 
 }  // namespace

@@ -1,41 +1,17 @@
-// Whole conversions through the window's entry point: the bytes written for
-// each kind of font, where they go, and every refusal with its message and an
-// untouched directory.
+// Whole conversions: the bytes written for each kind of font, where they go,
+// every refusal with its message and an untouched directory, and what a file's
+// first bytes say it is.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include "expected_kvn.h"
-#include "pipeline/convert_file.h"
+#include "pipeline/conversion.h"
+#include "pipeline/files.h"
 #include "test_support.h"
 
 namespace kelvane::test {
 namespace {
-
-// Records "busy on", "busy off", "done: FILE N" and "error: TEXT", or "error
-// while open: TEXT" when this process still has `input` open. Removes
-// `removeOnBusy` as the work starts, like a file deleted after being chosen.
-class RecordingHost : public ConversionHost {
- public:
-  void SetBusy(bool on) override {
-    events.push_back(on ? "busy on" : "busy off");
-    if (on && !removeOnBusy.empty()) fs::remove(removeOnBusy);
-  }
-  void ShowError(const std::string& text) override {
-    bool open = false;
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/self/fd", ec)) {
-      open = open || fs::read_symlink(fd, ec) == input;
-    }
-    events.push_back((open ? "error while open: " : "error: ") + text);
-  }
-  void ShowDone(const ConversionSummary& summary) override {
-    events.push_back("done: " + fs::path(summary.outputPath).filename().string() + " " +
-                     std::to_string(summary.glyphCount));
-  }
-
-  std::vector<std::string> events;
-  fs::path input, removeOnBusy;
-};
 
 std::string Glyph(const std::string& encoding, const std::string& body = "BITMAP\nFF\n") {
   return "STARTCHAR g\nENCODING " + encoding + "\n" + body + "ENDCHAR\n";
@@ -44,36 +20,62 @@ std::string Glyph(const std::string& encoding, const std::string& body = "BITMAP
 const std::string kBox = "FONTBOUNDINGBOX 8 1 0 0\n";
 const std::vector<int> kFF = {0xFF};
 
-TEST(OutputPathFor, ReplacesTheExtensionOfTheFileNameOnly) {
-  const std::pair<const char*, const char*> cases[] = {{"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"},
-                                                       {"C:\\a.b\\font", "C:\\a.b\\font.kvn"},
-                                                       {"/home/a.b/font", "/home/a.b/font.kvn"},
-                                                       {"dir/x.y.bdf", "dir/x.y.kvn"},
-                                                       {"C:\\f\\name.", "C:\\f\\name.kvn"},
-                                                       {"font", "font.kvn"},
-                                                       {".fontA", ".fontA.kvn"},
-                                                       {"dir/.fontB", "dir/.fontB.kvn"},
-                                                       {"C:\\f\\.fontC", "C:\\f\\.fontC.kvn"},
-                                                       {".k16.bdf", ".k16.kvn"}};
+std::string Gzip(const std::string& bytes) {
+  uLongf size = compressBound(static_cast<uLong>(bytes.size())) + 32;
+  std::string out(size, '\0');
+  z_stream stream{};
+  deflateInit2(&stream, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+  stream.avail_in = static_cast<uInt>(bytes.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+// Converts dir/in beside itself as the window does.
+Result<ConversionSummary> ConvertBeside(Converter& converter, const std::string& input) {
+  return converter.Convert({{input}, OutputPathFor(input), InputPolicy::kRegularFilesOnly});
+}
+
+TEST(OutputPathFor, ReplacesTheFontEndingsOfTheFileNameOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"}, {"/home/a.b/font", "/home/a.b/font.kvn"},
+      {"dir/x.y.bdf", "dir/x.y.kvn"},               {"font", "font.kvn"},
+      {"dir/.fontB", "dir/.fontB.kvn"},             {".k16.bdf", ".k16.kvn"},
+      {"k16.bdf.gz", "k16.kvn"},                    {"K.BDF.GZ", "K.kvn"},
+      {".gz", ".gz.kvn"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
+
+TEST(OutputPathsFor, RefusesTwoInputsThatWouldWriteOneFile) {
+  const auto paths = OutputPathsFor({"a.bdf", "b.bdf.gz"});
+  ASSERT_TRUE(paths.ok());
+  EXPECT_EQ(*paths, (std::vector<std::string>{"a.kvn", "b.kvn"}));
+  const auto clash = OutputPathsFor({"k.bdf", "x.bdf", "./k.BDF.gz"});
+  ASSERT_FALSE(clash.ok());
+  EXPECT_EQ(clash.error().file, "./k.BDF.gz");
+  EXPECT_EQ(clash.error().text,
+            "Output would be written twice! [./k.kvn] (from k.bdf and from ./k.BDF.gz)");
+}
+
 // Editors often save each glyph cut to its ink with a tight BBX; placed by its
 // box it must draw exactly as the same font saved with full-cell boxes.
-TEST(ConvertFile, TightBoxesDrawAsFullCellOnes) {
+TEST(Convert, TightBoxesDrawAsFullCellOnes) {
   for (const std::string name : {"kana16", "latin8x8"}) {
     TempDir dir;
     fs::copy(KELVANE_SOURCE_DIR "/examples/" + name + ".bdf", dir / "full.bdf");
     fs::copy(KELVANE_SOURCE_DIR "/tests/data/" + name + "_tight.bdf", dir / "tight.bdf");
-    RecordingHost host;
-    LineReaderState lineState;
-    ConvertFile(dir / "full.bdf", host, lineState);
-    ConvertFile(dir / "tight.bdf", host, lineState);
-    ASSERT_TRUE(fs::exists(dir / "full.kvn")) << name;
+    Converter converter;
+    ASSERT_TRUE(ConvertBeside(converter, dir / "full.bdf").ok()) << name;
+    ASSERT_TRUE(ConvertBeside(converter, dir / "tight.bdf").ok()) << name;
     EXPECT_EQ(ReadBytes(dir / "tight.kvn"), ReadBytes(dir / "full.kvn")) << name;
   }
 }
 
-TEST(ConvertFile, WritesTheFontSortedByCode) {
+TEST(Convert, WritesTheFontSortedByCode) {
   const std::string jis = "CHARSET_REGISTRY \"JISX0208.1983\"\n";
   const struct {
     const char* name;
@@ -96,57 +98,116 @@ TEST(ConvertFile, WritesTheFontSortedByCode) {
   for (const auto& c : cases) {
     TempDir dir;
     WriteBytes(dir / "in.bdf", c.text);
-    RecordingHost host;
-    LineReaderState lineState;
-    ConvertFile(dir / "in.bdf", host, lineState);
-    EXPECT_EQ(host.events.size(), 3u) << c.name;
-    EXPECT_EQ(host.events[1].substr(0, 13), "done: in.kvn ") << c.name << ": " << host.events[1];
+    Converter converter;
+    const auto summary = ConvertBeside(converter, dir / "in.bdf");
+    ASSERT_TRUE(summary.ok()) << c.name << ": " << summary.error().text;
     EXPECT_EQ(ReadBytes(dir / "in.kvn"), c.kvn) << c.name;
   }
 }
 
-// Each refusal runs in a directory holding in.bdf (the case's text, else a
+// Each refusal runs in a directory holding in.bdf (the case's bytes, else a
 // valid font), old.kvn (an earlier output), a FIFO fifo.bdf and
 // link.bdf -> in.bdf. "@" in a message stands for the directory.
-TEST(ConvertFile, RefusesWithOneMessageAndChangesNothing) {
+TEST(Convert, RefusesWithOneMessageAndChangesNothing) {
   const std::string kA = Glyph("65");
   const struct {
-    std::string text{}, message{};
+    std::string bytes{}, message{};
     const char* in = "in.bdf";
-    bool removeInput = false;
+    Remedy remedy = Remedy::kNone;
   } cases[] = {
-      {kBox + "CHARSET_REGISTRY \"ISO10646\"\n" + kA, "CHARSET is not support! [ISO10646]"},
+      {kBox + "CHARSET_REGISTRY \"ISO10646\"\n" + kA, "CHARSET is not support! [ISO10646]",
+       "in.bdf", Remedy::kMapCharset},
       {"FONT -a-b-c-d-e--1-2-3-4-c-6-cns11643.1992-1\n" + kBox + kA,
        "CHARSET is not support! [CNS11643.1992]"},
       {kA, "File is not support ! (no FONTBOUNDINGBOX with a width and height before the glyphs)"},
       {kBox + "CHARSET_REGISTRY \"JISX0208\"\n" + Glyph("8481") + Glyph("65281"),
        "Value out of range at line 9! [ENCODING 65281] (the code is 77856; codes go up to 65535)"},
+      // What the first bytes say the file is, whatever its name.
+      {"\x01"
+       "fcp\x0e\x00\x00\x00",
+       "File is not support ! (a PCF font, not BDF; pcf2bdf converts it)"},
+      {Gzip(Gzip(kBox + kA)), "File is not support ! (gzip data inside gzip data)"},
+      {Gzip(""), "File is not support ! (an empty file)"},
+      {std::string("\x05\x00\x01\x00", 4), "File is not support ! (binary data, not a BDF font)"},
       {.message = "Cannot open file! [@none.bdf] (No such file or directory)", .in = "none.bdf"},
       {.message = "Cannot open file! [@fifo.bdf] (not a regular file)", .in = "fifo.bdf"},
-      {.message = "Cannot open file! [@in.bdf] (No such file or directory)", .removeInput = true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     TempDir dir;
-    WriteBytes(dir / "in.bdf", c.text.empty() ? kBox + kA : c.text);
+    WriteBytes(dir / "in.bdf", c.bytes.empty() ? kBox + kA : c.bytes);
     WriteBytes(dir / "old.kvn", "an earlier output");
     ASSERT_EQ(::mkfifo((dir / "fifo.bdf").c_str(), 0600), 0);
     fs::create_symlink("in.bdf", dir / "link.bdf");
-    Snapshot expected = TakeSnapshot(dir.path());
-    RecordingHost host;
-    host.input = dir / c.in;
-    if (c.removeInput) {
-      host.removeOnBusy = dir / "in.bdf";
-      expected.erase("in.bdf");
-    }
-    LineReaderState lineState;
-    ConvertFile(dir / c.in, host, lineState);
+    const Snapshot expected = TakeSnapshot(dir.path());
+    Converter converter;
+    const auto result = ConvertBeside(converter, dir / c.in);
     std::string message = c.message;
     if (const auto at = message.find('@'); at != std::string::npos)
       message.replace(at, 1, dir / "");
-    EXPECT_EQ(host.events, (std::vector<std::string>{"busy on", "error: " + message, "busy off"}));
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().text, message);
+    EXPECT_EQ(result.error().remedy, c.remedy);
     EXPECT_EQ(TakeSnapshot(dir.path()), expected);
   }
+}
+
+TEST(Convert, AStopRequestWritesNothing) {
+  TempDir dir;
+  fs::copy(KELVANE_SOURCE_DIR "/examples/kana16.bdf", dir / "k.bdf");
+  std::stop_source stop;
+  stop.request_stop();
+  Converter converter;
+  const auto result =
+      converter.Convert({{dir / "k.bdf"}, dir / "k.kvn", InputPolicy::kFilesAndPipes},
+                        stop.get_token());
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(TakeSnapshot(dir.path()).size(), 1u);
+}
+
+// A file is taken as KVN when the reader opens it and it carries no font
+// signature; a BDF font is converted; anything else gets the reader's refusal.
+TEST(LoadFont, TellsKvnFromOtherFontsByContent) {
+  TempDir dir;
+  const std::string kvn = ExpectedKvn(8, 1, 65, {{65, 8, kFF}});
+  WriteBytes(dir / "f.bdf", kvn);  // a KVN file, whatever its name
+  WriteBytes(dir / "font.gz", Gzip("STARTFONT 2.1\n" + kBox + Glyph("65")));
+  WriteBytes(dir / "notes.txt", "hello\n");
+  Converter converter;
+  const auto load = [&](const std::string& name) {
+    return converter.LoadFont(dir / name, {}, InputPolicy::kNoWaiting);
+  };
+  const auto asIs = load("f.bdf");
+  ASSERT_TRUE(asIs.ok()) << asIs.error().text;
+  EXPECT_FALSE(asIs->converted);
+  EXPECT_EQ(std::string(asIs->bytes.begin(), asIs->bytes.end()), kvn);
+  const auto gz = load("font.gz");
+  ASSERT_TRUE(gz.ok()) << gz.error().text;
+  EXPECT_TRUE(gz->converted);
+  EXPECT_EQ(std::string(gz->bytes.begin(), gz->bytes.end()),
+            ExpectedKvn(8, 1, 0, {{65, 0, kFF}}));
+  const auto text = load("notes.txt");
+  ASSERT_FALSE(text.ok());
+  EXPECT_EQ(text.error().text, "shorter than the 9-byte header");
+}
+
+TEST(ReadTextFile, RefusesWhatIsNoTextFileOrTooLong) {
+  TempDir dir;
+  WriteBytes(dir / "menu.txt", std::string(1024, 'a'));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_EQ(ReadTextFile(dir / "menu.txt", InputPolicy::kNoWaiting, 1024).value(),
+            std::string(1024, 'a'));
+  const std::pair<std::string, std::string> refusals[] = {
+      {ReadTextFile(dir / "menu.txt", InputPolicy::kNoWaiting, 1000).error().text,
+       "Cannot read file! [" + (dir / "menu.txt") + "] (more than 1000 bytes)"},
+      {ReadTextFile(dir.path(), InputPolicy::kNoWaiting).error().text,
+       "Cannot open file! [" + dir.path().string() + "] (Is a directory)"},
+      {ReadTextFile("/dev/zero", InputPolicy::kNoWaiting).error().text,
+       "Cannot open file! [/dev/zero] (not a regular file)"},
+      {ReadTextFile(dir / "fifo", InputPolicy::kNoWaiting).error().text,
+       "Cannot open file! [" + (dir / "fifo") + "] (a pipe without a writer)"},
+  };
+  for (const auto& [got, wanted] : refusals) EXPECT_EQ(got, wanted);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ inline FontModel ModelOf(int width, int height, int defaultCode,
                          const std::vector<GlyphData>& glyphs) {
   FontModel model;
   model.files = {"test.bdf"};
+  model.codeField = "ENCODING";
   model.box = {width, height, 0, 0};
   model.defaultCode = defaultCode;
   for (const GlyphData& data : glyphs) {

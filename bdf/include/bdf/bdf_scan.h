@@ -13,9 +13,6 @@
 
 namespace kelvane::bdf {
 
-// The highest code a glyph may have: the last Unicode code point.
-inline constexpr std::int32_t kMaxFontCode = 0x10FFFF;
-
 struct ScanOptions {
   // Why the cell cannot be stored, or nullopt; asked before the first glyph's
   // bitmap is set aside, so an oversized cell costs no memory.
@@ -27,12 +24,11 @@ struct ScanOptions {
 
 // Reads the font properties and every encoded glyph of one BDF file into a
 // model whose glyphs keep the font's own codes, in file order. `fileName`
-// names the file in the model and in diagnostics.
+// names the file in the model and in diagnostics. Pixels of glyphs reaching
+// past the font box are left out, with one warning in the model naming them.
+// A read failure is "Cannot read file! [...] (reason)", unless the source
+// refused the data, whose text is given as it is.
 Result<FontModel> ScanBdf(ByteInput& input, LineReaderState& lineState, const std::string& fileName,
                           const ScanOptions& options, FontModel model = FontModel());
-
-// Why bytes that begin a file that is not a BDF font at all are not one
-// ("a PCF font, not BDF; ...", "gzip-compressed"), or nullopt.
-std::optional<std::string> NotBdfReason(std::string_view firstBytes);
 
 }  // namespace kelvane::bdf

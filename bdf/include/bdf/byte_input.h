@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,8 +16,12 @@ namespace kelvane::bdf {
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
-  // Fills the front of `buffer`; 0 at the end. A failure's text is the reason.
+  // Fills the front of `buffer`; 0 at the end. A failure's text is the reason
+  // the bytes could not be read, or the whole refusal when DataRefused().
   virtual Result<std::size_t> Read(std::span<char> buffer) = 0;
+  // True once a read failed because of what the data holds rather than
+  // because it could not be read; that failure's text is shown as it is.
+  virtual bool DataRefused() const { return false; }
 };
 
 class ByteInput {
@@ -38,8 +43,11 @@ class ByteInput {
 
   // The first bytes of the input (up to 512), to tell what kind of file it is.
   std::string_view FirstBytes() const { return firstBytes_; }
-  // Why a read failed; empty when none did.
-  const std::string& ReadError() const { return readError_; }
+  // Why a read failed, or nullopt when none did.
+  const std::optional<Diagnostic>& ReadFailure() const { return readFailure_; }
+  // True when that failure refuses the data (its text is the whole message)
+  // rather than saying why the bytes could not be read.
+  bool DataRefused() const { return dataRefused_; }
 
  private:
   bool Refill();
@@ -49,7 +57,8 @@ class ByteInput {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;  // buffer_[pos_, end_) is not consumed yet
   std::string firstBytes_;
-  std::string readError_;
+  std::optional<Diagnostic> readFailure_;
+  bool dataRefused_ = false;
   bool sourceEnded_ = false;
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -15,18 +16,26 @@ namespace kelvane::bdf {
 
 // Tells gzip data by its first two bytes (1F 8B), whatever the file is called,
 // and inflates it as it is read, member after member, holding no more than a
-// fixed-size buffer of the compressed bytes. Data that ends inside a member, or
-// that does not decompress, is a failure, and every later read fails the same
-// way.
+// fixed-size buffer of the compressed bytes. Zero bytes from the end of a
+// member to the end of the data (padding) are ignored. Data that ends inside a
+// member, or that does not decompress, is a failure; so is inflating to more
+// than `maxOutput` bytes, a refusal of the data. Every read after a failure
+// fails the same way.
 class GzipOrPlainSource : public ByteSource {
  public:
+  static constexpr std::uint64_t kDefaultMaxOutput = std::uint64_t{1} << 30;
+
   // Reads from `raw`, which must outlive this source.
-  explicit GzipOrPlainSource(ByteSource& raw);
+  explicit GzipOrPlainSource(ByteSource& raw, std::uint64_t maxOutput = kDefaultMaxOutput);
   ~GzipOrPlainSource() override;
   GzipOrPlainSource(const GzipOrPlainSource&) = delete;
   GzipOrPlainSource& operator=(const GzipOrPlainSource&) = delete;
 
   Result<std::size_t> Read(std::span<char> buffer) override;
+  bool DataRefused() const override { return dataRefused_; }
+
+  // True once the bytes read were found to be gzip data.
+  bool compressed() const { return inflater_ != nullptr; }
 
  private:
   struct Inflater;
@@ -35,6 +44,7 @@ class GzipOrPlainSource : public ByteSource {
   Result<std::size_t> ReadPlain(std::span<char> buffer);
   Result<std::size_t> ReadCompressed(std::span<char> buffer);
   Status FillInput();
+  Status SkipPadding();
   Diagnostic Fail(Diagnostic reason);
 
   ByteSource& raw_;
@@ -43,8 +53,11 @@ class GzipOrPlainSource : public ByteSource {
   std::size_t inputEnd_ = 0;
   bool detected_ = false;
   bool rawEnded_ = false;
+  std::uint64_t maxOutput_;
+  std::uint64_t output_ = 0;            // bytes inflated so far
   std::unique_ptr<Inflater> inflater_;  // on the heap: zlib keeps pointers to its stream
   std::optional<Diagnostic> failure_;
+  bool dataRefused_ = false;
 };
 
 }  // namespace kelvane::bdf

@@ -9,12 +9,21 @@
 
 namespace kelvane {
 
+// What a user could do about a refusal. Lower layers only name it; each front
+// end words it for its own user (a command option, a control of a window).
+enum class Remedy {
+  kNone,
+  kMapCharset,        // choosing an output code set maps the font
+  kMapMergedCharsets  // choosing an output code set maps the merged fonts into one
+};
+
 // What went wrong, and where: the file and its line (0 when no line is meant).
-// `text` is the whole message the user sees.
+// `text` is the whole message the user sees, before any remedy.
 struct Diagnostic {
   std::string file{};
   std::int64_t line = 0;
   std::string text{};
+  Remedy remedy = Remedy::kNone;
 
   bool operator==(const Diagnostic&) const = default;
 };
@@ -42,6 +51,15 @@ class [[nodiscard]] Result {
 
  private:
   std::variant<T, Diagnostic> state_;
+};
+
+// Something worth telling about a result that succeeded: `text` always,
+// `detail` (what it is about, by name) to a user who asks for details.
+struct Warning {
+  std::string text{};
+  std::string detail{};
+
+  bool operator==(const Warning&) const = default;
 };
 
 // Success without a value.

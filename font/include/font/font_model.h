@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "font/result.h"
+
 namespace kelvane {
 
 // A font's bounding box, or a glyph's: a size and the offset of the lower left
@@ -63,6 +65,8 @@ class FontModel {
   std::optional<std::int32_t> defaultChar;  // DEFAULT_CHAR, a code of the font
   std::int32_t defaultCode = 0;             // the default character's mapped code
   std::pmr::vector<Glyph> glyphs;           // in the arena's memory
+  std::vector<Warning> warnings;            // about the font as it was read (pixels cut, ...)
+  std::string codeField;                    // how the source names a glyph's code, e.g. ENCODING
 
   std::int64_t bytesPerRow() const { return BytesPerRow(box.width); }
   std::int64_t glyphBytes() const { return GlyphBytes(box.width, box.height); }

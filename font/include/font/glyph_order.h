@@ -8,8 +8,8 @@
 
 namespace kelvane {
 
-// The text of the line that gave a glyph its code, for messages.
-std::string EncodingLineOf(const Glyph& glyph);
+// The text that gave a glyph its code in its source ("ENCODING 65"), for messages.
+std::string CodeLineOf(const FontModel& model, const Glyph& glyph);
 
 // Sorts the glyphs by code, keeping file order among equal codes and a glyph
 // without a code (kNoCode) last, and refuses

@@ -21,18 +21,11 @@ std::string ShortPath(std::string_view path);
 // "File is not support !", with the reason in brackets when there is one.
 std::string FileNotSupported(std::string_view reason = {});
 std::string CharsetNotSupported(std::string_view name, std::string_view hint = {});
-std::string CannotOpenFile(std::string_view path, std::string_view reason);
 std::string CannotReadFile(std::string_view path, std::string_view reason);
-std::string CannotWriteFile(std::string_view path, std::string_view reason);
-std::string OutputIsInput(std::string_view path);
 
 // "WHAT at line N! [LINE]" with " (reason)" when a reason is given.
-std::string InvalidNumberAt(std::int64_t lineNumber, std::string_view line);
 std::string ValueOutOfRangeAt(std::int64_t lineNumber, std::string_view line,
                               std::string_view reason = {});
-std::string CellSizeChangedAt(std::int64_t lineNumber, std::string_view line);
-std::string UnexpectedEndAt(std::int64_t lineNumber, std::string_view line);
-std::string MissingEndcharAt(std::int64_t lineNumber, std::string_view line);
 std::string DuplicateCodeAt(std::int64_t lineNumber, std::string_view line);
 
 }  // namespace kelvane

@@ -17,6 +17,11 @@ inline constexpr std::size_t kRangeRecordSize = 6;
 inline constexpr std::int64_t kMaxWordValue = 65535;
 inline constexpr std::int64_t kMaxByteValue = 255;
 
+// The largest file a header can describe: 65535 ranges and 65535 glyphs of
+// 255 bytes and an advance. A reader never looks past it.
+inline constexpr std::size_t kLargestFontBytes =
+    kHeaderSize + kRangeRecordSize * 65535 + std::size_t{65535} * (1 + 255);
+
 // The limits the layout sets.
 inline constexpr std::int64_t kMaxCode = kMaxWordValue;
 inline constexpr std::int64_t kMaxGlyphs = kMaxWordValue;

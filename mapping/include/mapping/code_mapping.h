@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,13 @@ std::optional<std::string> RegistryRefusal(std::string_view registry);
 // 0201 and ISO 646 IRV codes, and the codes of a font naming no character set,
 // stay as they are. A font in any other character set is refused.
 Status MapCodes(FontModel& model);
+
+// Fonts merged without an output code set keep their codes, so their codes
+// must mean the same characters: JIS X 0201 and JIS X 0208 fonts go together
+// (as Shift_JIS), an ISO 8859 font only with fonts of the same part, and
+// ISO 646 IRV (ASCII) fonts and fonts naming no character set with any. The
+// refusal names the first font that does not fit the ones before it, with
+// Remedy::kMapMergedCharsets; nullopt when they all fit.
+std::optional<Diagnostic> CheckFontsShareCodes(std::span<const FontModel> fonts);
 
 }  // namespace kelvane

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,16 +19,21 @@ namespace kelvane {
 // Windows extensions.
 enum class JapaneseTable { kJis, kCp932 };
 
+// The names of the tables, the default first: cp932, jis.
+std::span<const std::string_view> JapaneseTableNames();
 std::optional<JapaneseTable> JapaneseTableNamed(std::string_view name);
 
-// The other member of a character's variant pair (U+301C and U+FF5E, U+005C
-// and U+00A5, ...), or nullopt.
-std::optional<char32_t> VariantOf(char32_t c);
+// The names of the output code sets: shift_jis, jisx0208, jisx0201,
+// iso8859-1 .. iso8859-16 (no 12) and unicode.
+std::span<const std::string_view> OutputCodeSetNames();
+// The same in one line for help and error texts, the ISO 8859 parts as a
+// range: "shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, unicode".
+std::string CodeSetNameSummary();
 
 class CodeSpace {
  public:
-  // An output code set: shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16
-  // (no 12), or unicode. Its codes are exactly the ones the set lists.
+  // An output code set, one of OutputCodeSetNames(). Its codes are exactly the
+  // ones the set lists.
   static Result<CodeSpace> ForOutput(std::string_view name, JapaneseTable table);
   // The character set a font names, with codes as a KVN file of that font
   // stores them (JIS X 0208 as Shift_JIS). nullopt when it is not known.
@@ -49,6 +55,16 @@ class CodeSpace {
   // The codes that stand for `c`, ascending; several when the table decodes
   // more than one code to it (under cp932, 髙 is at 0xEEE0 and 0xFBFC).
   std::vector<std::int32_t> CodesOf(char32_t c) const;
+  // The other member of c's variant pair (U+301C and U+FF5E, U+005C and
+  // U+00A5, ...) in a Japanese code set: shift_jis, jisx0208, jisx0201, and
+  // the character sets of JIS X 0201 and JIS X 0208 fonts. nullopt elsewhere.
+  std::optional<char32_t> VariantOf(char32_t c) const;
+  // The codes of `c`, else those of its variant (in a Japanese code set only).
+  std::vector<std::int32_t> CodesFor(char32_t c) const;
+  // Of the codes of `c`, the one the table encodes it back to (under cp932,
+  // ≒ is at 0x81E0 and 0x8790 and is encoded to 0x81E0); the lowest when the
+  // table gives none of them; nullopt when `c` has no code.
+  std::optional<std::int32_t> PreferredCode(char32_t c) const;
 
   struct Impl;
 

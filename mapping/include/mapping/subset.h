@@ -20,8 +20,13 @@ struct CodeInterval {
   bool operator==(const CodeInterval&) const = default;
 };
 
-// "0x20-0x7E,0x8140-0x84BE,65": codes and ranges of codes, hexadecimal with
-// 0x or decimal, separated by commas.
+// One code: hexadecimal after 0x or 0X ("0x8140"), or decimal ("33088"), from
+// 0 to 0xFFFF; nullopt for anything else.
+std::optional<std::int32_t> ParseCode(std::string_view text);
+
+// "0x20-0x7E,0x8140-0x84BE,65": codes (as ParseCode reads them) and ranges of
+// codes, separated by commas. Refuses an empty list, a code above 0xFFFF (by
+// name), and anything else that is not a code or a range.
 Result<std::vector<CodeInterval>> ParseCodeList(std::string_view list);
 
 // The character of UTF-8 text at `at`, which moves past it; nullopt where the
@@ -35,8 +40,15 @@ Result<std::u32string> CharactersOfText(std::string_view utf8);
 struct Subset {
   std::optional<std::u32string> characters;  // from --chars
   std::vector<CodeInterval> codes;           // from --codes
-  std::string name;                          // names the text in notes, e.g. "menu.txt"
+  std::string name;                          // names the text in messages, e.g. "menu.txt"
 };
+
+// The subset of the characters of a UTF-8 text (`name` names it: "menu.txt"),
+// of a code list, or of both. Refuses text that is not UTF-8 or has no
+// characters once control characters and a byte order mark are dropped, and a
+// code list ParseCodeList refuses.
+Result<Subset> MakeSubset(std::string name, std::optional<std::string_view> charsText,
+                          std::optional<std::string_view> codeList);
 
 // Where the characters of output codes are looked up: the output code set, or
 // (without one) the character set of the font each glyph came from, by file.
@@ -45,13 +57,14 @@ struct SubsetSpaces {
   std::vector<const CodeSpace*> byFile;
 };
 
-// Keeps the glyphs whose code is listed, or whose character (or its variant)
-// is in the text, and always the default character. Characters of the text
-// without a code, or with a code but no glyph, are reported in the notes;
-// a subset that leaves no glyph is refused.
+// Keeps the glyphs whose code is listed, or whose character (or, in a Japanese
+// code set, its variant) is in the text, and always the default character.
+// Characters of the text without a code, or with a code but no glyph, are
+// warned of, by name in the detail. A subset that keeps no glyph besides the
+// default is refused.
 struct SubsetOutcome {
-  std::vector<std::string> notes;     // told with -v
-  std::vector<std::string> warnings;  // always told
+  std::vector<std::string> notes;  // told on request
+  std::vector<Warning> warnings;   // told always, their detail on request
 };
 Result<SubsetOutcome> ApplySubset(FontModel& font, const Subset& subset,
                                   const SubsetSpaces& spaces);

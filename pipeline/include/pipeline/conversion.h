@@ -1,22 +1,24 @@
-// One conversion from BDF to KVN, as a pipeline of stages: scan each input into
-// a font model, map its codes, sort the glyphs by code, check the output's
-// limits, encode, and replace the output file.
+// One conversion into KVN, as a pipeline of stages: read each input into a
+// font model, map its codes, merge, keep a subset, sort the glyphs by code,
+// check the output's limits, encode, and replace the output file.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "bdf/line_reader.h"
-#include "font/font_model.h"
 #include "font/result.h"
 
 namespace kelvane {
 
-// Which inputs may be read. A FIFO without a writer blocks whoever opens it,
-// so the window reads regular files only; the command also reads pipes.
-enum class InputPolicy { kRegularFilesOnly, kFilesAndPipes };
+// Which inputs may be read. A FIFO without a writer blocks whoever opens it:
+// the windows read regular files only, `kvn` and text files such as --chars
+// also pipes that already have a writer, and bdf2kvn waits for a writer.
+enum class InputPolicy { kRegularFilesOnly, kNoWaiting, kFilesAndPipes };
 
 // The name that stands for standard input (as an input) or standard output (as
 // the output).
@@ -25,17 +27,16 @@ inline constexpr std::string_view kStandardStream = "-";
 // What to make of the fonts. Without an output code set, each font keeps the
 // codes of its own character set (JIS X 0208 as Shift_JIS).
 struct ConversionOptions {
-  std::optional<std::string> charset;  // shift_jis, jisx0208, jisx0201, iso8859-N, unicode
-  std::string table = "cp932";         // the Japanese table: jis or cp932
+  std::optional<std::string> charset;    // one of OutputCodeSetNames()
+  std::string table = "cp932";           // one of JapaneseTableNames()
   std::optional<std::string> charsText;  // keep these characters (UTF-8 text)...
   std::string charsName;                 // ...read from this file, for notes
   std::optional<std::string> codes;      // keep these output codes: "0x20-0x7E,0x8140"
-  bool suggestCharsetOption = false;     // a refused ISO 10646 font mentions --charset
 };
 
 struct ConversionRequest {
-  std::vector<std::string> inputs;  // UTF-8 paths, or "-"; several make one font
-  std::string output;               // a UTF-8 path, or "-"
+  std::vector<std::string> inputs;  // paths, or "-"; several make one font
+  std::string output;               // a path, or "-"
   InputPolicy inputPolicy = InputPolicy::kFilesAndPipes;
   ConversionOptions options{};
 };
@@ -48,36 +49,72 @@ struct ConversionSummary {
   std::int64_t cellWidth = 0;
   std::int64_t cellHeight = 0;
   std::int64_t fileSize = 0;
-  std::vector<std::string> notes;     // details worth telling when asked (-v)
-  std::vector<std::string> warnings;  // worth telling always
+  std::vector<std::string> notes;  // details worth telling when asked
+  std::vector<Warning> warnings;   // worth telling always
+};
+
+// A font as the device reader takes it: a KVN file's bytes as read, or a font
+// converted into KVN in memory.
+struct FontBytes {
+  std::vector<std::uint8_t> bytes;  // a KVN file: no more than its largest header describes
+  std::uint64_t fileSize = 0;       // of the KVN file, or of the conversion
+  bool converted = false;
+  std::vector<Warning> warnings;  // of a conversion
 };
 
 // Why the options cannot be used (an unknown code set or table, a bad code
-// list, --chars text that is not UTF-8), or Ok.
+// list, --chars text that is not UTF-8 or has no characters), or Ok.
 Status CheckOptions(const ConversionOptions& options);
 
-// Runs every stage; nothing is written unless all of them succeed.
-Result<ConversionSummary> Convert(const ConversionRequest& request,
-                                  bdf::LineReaderState& lineState);
+// Runs conversions one after another. A CR that ends one BDF file pairs with
+// an LF that starts the next one the same converter reads, as one line end.
+//
+// A stop request ends a conversion as soon as it can; nothing is written.
+class Converter {
+ public:
+  Converter();
+  ~Converter();
+  Converter(Converter&&) noexcept;
+  Converter& operator=(Converter&&) noexcept;
 
-// The stages before encoding: the font as it would be written, sorted by code.
-Result<FontModel> ReadFont(const ConversionRequest& request, bdf::LineReaderState& lineState);
-// The same for BDF text from any input; `name` names it in diagnostics.
-Result<FontModel> ReadFont(bdf::ByteInput& input, const std::string& name,
-                           bdf::LineReaderState& lineState);
+  // Runs every stage; nothing is written unless all of them succeed.
+  Result<ConversionSummary> Convert(const ConversionRequest& request, std::stop_token stop = {});
+  // Runs every stage but the last: the KVN file in memory, nothing written.
+  Result<std::vector<std::uint8_t>> ConvertToBytes(const ConversionRequest& request,
+                                                   std::stop_token stop = {});
+  // The font at `path` as the reader takes it: a KVN file as it is, or a font
+  // of another kind (BDF, gzip-compressed too) converted with `options`.
+  Result<FontBytes> LoadFont(const std::string& path, const ConversionOptions& options,
+                             InputPolicy policy, std::stop_token stop = {});
 
-// Runs every stage but the last: the KVN file in memory, nothing written.
-Result<std::vector<std::uint8_t>> ConvertToBytes(const ConversionRequest& request,
-                                                 bdf::LineReaderState& lineState);
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// BDF text (gzip-compressed too) in memory converted into a KVN file in memory.
+Result<std::vector<std::uint8_t>> ConvertBdfBytes(std::string_view bytes,
+                                                  const ConversionOptions& options);
+
+// The output each input is converted into when no output is named, in order.
+// Two inputs that would write one file are refused, naming both, before
+// anything is written.
+Result<std::vector<std::string>> OutputPathsFor(const std::vector<std::string>& inputs);
+
+// The input path with its font endings (.bdf, .bdf.gz, .gz, in any case; or
+// else its last extension) replaced by ".kvn": fonts/k16.bdf.gz gives
+// fonts/k16.kvn. The leading dot of a name such as ".fonts" does not start an
+// extension.
+std::string OutputPathFor(const std::string& inputPath);
 
 // One character of a text and the code a device finds it by in a code set
-// (the character's own, else its variant's), or none.
+// (the character's own, else its variant's in a Japanese code set), or none.
 struct TextCode {
   char32_t character = 0;
   std::optional<std::int32_t> code;
 };
 // The characters of UTF-8 text in order, each with its code in `charset`
-// (shift_jis, jisx0208, jisx0201, iso8859-N, unicode) under `table`.
+// under `table`.
 Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,
                                          const std::string& table);
 

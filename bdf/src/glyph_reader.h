@@ -2,10 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
 #include "bdf/line_reader.h"
 #include "font/font_model.h"
@@ -21,14 +19,14 @@ struct GlyphTarget {
 struct GlyphOutcome {
   bool complete = false;  // the glyph's ENDCHAR line was read
   std::string refusal;    // not empty: the glyph cannot be read, and why
+  bool inkCut = false;    // set pixels fell outside the cell and were left out
 };
 
 // Reads the advance from DWIDTH and the bitmap rows after BITMAP, placed in the
 // cell `box` by the glyph's BBX, up to and including ENDCHAR. A STARTCHAR,
-// ENCODING or ENDFONT line before ENDCHAR refuses the glyph.
+// ENCODING or ENDFONT line before ENDCHAR refuses the glyph. The pixels of a
+// glyph are the set bits within its BBX width (all that are given without a
+// BBX), in every row it gives.
 GlyphOutcome ReadGlyph(BdfLines& lines, GlyphTarget glyph, const FontBox& box);
-
-// The byte two hex digits spell; a single digit stands for both, none gives 0.
-std::uint8_t HexPairToByte(std::string_view pair);
 
 }  // namespace kelvane::bdf
