@@ -5,8 +5,12 @@
 namespace kelvane {
 namespace {
 
+// Not C0 or C1 controls, DEL, line and paragraph separators, or the marks that
+// reorder text: those could change what a terminal or a label shows.
 bool IsShown(char32_t c) {
   if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return false;
+  if (c == 0x2028 || c == 0x2029 || c == 0x200E || c == 0x200F) return false;
+  if ((c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069)) return false;
   if (c >= 0xD800 && c <= 0xDFFF) return false;
   return c <= 0x10FFFF;
 }

@@ -31,10 +31,6 @@ CharsetId CharsetIdOf(std::string_view name) {
   return CHARSET_UNSUPPORTED;
 }
 
-std::int32_t ConvertCode(std::string_view charsetName, std::int32_t code) {
-  return ConvertCode(CharsetIdOf(charsetName), code);
-}
-
 std::int32_t ConvertCode(CharsetId charset, std::int32_t code) {
   return charset == CHARSET_JISX0208 ? JisToSjis(code) : code;
 }

@@ -42,7 +42,11 @@ struct Plan {
 };
 
 Diagnostic UnknownTable(const std::string& name) {
-  return Diagnostic{.text = "unknown table \"" + name + "\" (cp932, jis)"};
+  std::string names;
+  for (const std::string_view table : JapaneseTableNames()) {
+    names += (names.empty() ? "" : ", ") + std::string(table);
+  }
+  return Diagnostic{.text = "unknown table \"" + name + "\" (" + names + ")"};
 }
 
 Result<Plan> PlanFor(const ConversionOptions& options) {

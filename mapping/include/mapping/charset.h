@@ -20,7 +20,6 @@ CharsetId CharsetIdOf(std::string_view name);
 
 // The code stored in the output for a code of a font registered as charsetName:
 // JIS X 0208 codes become Shift_JIS codes, all others stay as they are.
-std::int32_t ConvertCode(std::string_view charsetName, std::int32_t code);
 // The same for a character set already identified.
 std::int32_t ConvertCode(CharsetId charset, std::int32_t code);
 
