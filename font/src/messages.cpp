@@ -22,10 +22,12 @@ std::size_t CutAfter(std::string_view text, std::size_t at) {
   return at;
 }
 
+// "WHAT at line N! [LINE]"; a source without lines (line 0) gives "WHAT! [LINE]".
 std::string AtLine(std::string_view what, std::int64_t lineNumber, std::string_view line,
                    std::string_view reason = {}) {
-  std::string text =
-      std::string(what) + " at line " + std::to_string(lineNumber) + "! [" + Excerpt(line) + "]";
+  std::string text = std::string(what);
+  if (lineNumber > 0) text += " at line " + std::to_string(lineNumber);
+  text += "! [" + Excerpt(line) + "]";
   if (!reason.empty()) text += " (" + std::string(reason) + ")";
   return text;
 }

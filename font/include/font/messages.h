@@ -23,7 +23,8 @@ std::string FileNotSupported(std::string_view reason = {});
 std::string CharsetNotSupported(std::string_view name, std::string_view hint = {});
 std::string CannotReadFile(std::string_view path, std::string_view reason);
 
-// "WHAT at line N! [LINE]" with " (reason)" when a reason is given.
+// "WHAT at line N! [LINE]" with " (reason)" when a reason is given; "WHAT! [LINE]"
+// for line 0, from a source that has no lines.
 std::string ValueOutOfRangeAt(std::int64_t lineNumber, std::string_view line,
                               std::string_view reason = {});
 std::string DuplicateCodeAt(std::int64_t lineNumber, std::string_view line);
