@@ -28,6 +28,7 @@ CharsetId CharsetIdOf(std::string_view name) {
   if (StartsWithUpperCased(name, "JISX0201")) return CHARSET_JISX0201;
   if (StartsWithUpperCased(name, "JISX0208")) return CHARSET_JISX0208;
   if (StartsWithUpperCased(name, "ISO646.1991-IRV")) return CHARSET_ISO646;
+  if (StartsWithUpperCased(name, "CP1252")) return CHARSET_CP1252;
   return CHARSET_UNSUPPORTED;
 }
 

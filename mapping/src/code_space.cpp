@@ -292,6 +292,12 @@ std::optional<CodeSpace> CodeSpace::ForFont(std::string_view registry, std::stri
       AddAllDoubleBytes(converter, codes);
       return CodeSpace(MakeImpl(full, std::move(codes), true, &converter));
     }
+    case CHARSET_CP1252: {
+      Converter converter("windows-1252");
+      if (!converter.ok()) return std::nullopt;
+      AddDecoded(converter, 0x20, 0xFF, codes);
+      return CodeSpace(MakeImpl(full, std::move(codes), false, &converter));
+    }
     default:
       return std::nullopt;  // ISO8859 without a known part
   }

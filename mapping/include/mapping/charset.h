@@ -11,6 +11,7 @@ enum CharsetId : std::int16_t {
   CHARSET_JISX0201 = 1,
   CHARSET_JISX0208 = 2,
   CHARSET_ISO646 = 3,  // ISO646.1991-IRV, which is ASCII
+  CHARSET_CP1252 = 4,  // Windows' Western code page, of Windows bitmap fonts
   CHARSET_UNSUPPORTED = -1,
 };
 

@@ -9,6 +9,7 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "font/result.h"
@@ -24,6 +25,10 @@ enum class InputPolicy { kRegularFilesOnly, kNoWaiting, kFilesAndPipes };
 // the output).
 inline constexpr std::string_view kStandardStream = "-";
 
+// How outlines are fitted to the pixel grid: by the font's own instructions,
+// by FreeType's auto-hinter, or not at all.
+enum class Hinting { kNative, kAuto, kNone };
+
 // What to make of the fonts. Without an output code set, each font keeps the
 // codes of its own character set (JIS X 0208 as Shift_JIS).
 struct ConversionOptions {
@@ -32,6 +37,12 @@ struct ConversionOptions {
   std::optional<std::string> charsText;  // keep these characters (UTF-8 text)...
   std::string charsName;                 // ...read from this file, for notes
   std::optional<std::string> codes;      // keep these output codes: "0x20-0x7E,0x8140"
+  // For TrueType, OpenType, PCF and Windows fonts:
+  std::optional<int> face;       // a face of a collection, or a size of a .fon file
+  std::optional<int> pixelSize;  // pixels per em: a strike, or the size outlines are drawn at
+  bool outline = false;          // draw the outlines even where a strike of pixelSize exists
+  Hinting hinting = Hinting::kNative;
+  std::optional<std::pair<int, int>> cell;  // this cell instead of the one the glyphs need
 };
 
 struct ConversionRequest {
