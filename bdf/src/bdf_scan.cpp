@@ -99,6 +99,7 @@ class BdfScanner {
 
   // What the text lacks to be a font.
   std::string WhyUnusable() const {
+    if (!options_.notAFont.empty()) return options_.notAFont;
     if (!CellIsUsable()) return "no FONTBOUNDINGBOX with a width and height before the glyphs";
     return "no glyphs";
   }

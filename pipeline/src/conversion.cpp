@@ -75,23 +75,27 @@ Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const P
   bdf::GzipOrPlainSource decoded(source);
   bdf::ByteInput input(decoded);
   input.AtEnd();  // reads the first bytes
-  if (const auto notBdf = NotBdfReason(SniffFileKind(input.FirstBytes()), decoded.compressed());
-      notBdf && !input.ReadFailure()) {
-    return Diagnostic{name, 0, FileNotSupported(*notBdf)};
-  }
   bdf::ScanOptions options;
+  const auto notBdf = NotBdfReason(SniffFileKind(input.FirstBytes()), decoded.compressed());
+  if (notBdf && !input.ReadFailure()) {
+    if (SniffFileKind(input.FirstBytes()) != FileKind::kBinary) {
+      return Diagnostic{name, 0, FileNotSupported(*notBdf)};
+    }
+    options.notAFont = *notBdf;
+  }
   options.refuseCell = kvn::CellLimitReason;
-  bool registryRefused = false;
+  std::string refusedRegistry;
   if (!plan.output) {  // with an output code set, any character set that can be mapped is read
-    options.refuseRegistry = [&registryRefused](std::string_view registry) {
+    options.refuseRegistry = [&refusedRegistry](std::string_view registry) {
       auto refusal = RegistryRefusal(registry);
-      registryRefused = refusal.has_value();
+      if (refusal) refusedRegistry = registry;
       return refusal;
     };
   }
   auto font =
       bdf::ScanBdf(input, lines, name, options, FontModel(platform::LargeBufferResource()));
-  if (!font && registryRefused) {
+  // Choosing an output code set maps a font whose characters are known.
+  if (!font && !refusedRegistry.empty() && CodeSpace::ForFont(refusedRegistry, "", plan.table)) {
     Diagnostic refusal = std::move(font).error();
     refusal.remedy = Remedy::kMapCharset;
     return refusal;

@@ -25,6 +25,7 @@ bool HasLongSignature(FileKind kind);
 
 // Why a file of this kind is not read as a BDF font ("a PCF font, not BDF;
 // ..."), or nullopt when it is; `insideGzip`: the bytes came out of gzip data.
+// Binary data is read all the same, in case it holds a font after all.
 std::optional<std::string> NotBdfReason(FileKind kind, bool insideGzip);
 
 }  // namespace kelvane

@@ -195,7 +195,7 @@ TEST(ScanBdf, RefusesNamingTheLine) {
     if (name == "ISO10646") return "no Unicode";
     return std::nullopt;
   };
-  const ScanOptions options{refuseCell, refuseRegistry};
+  const ScanOptions options{refuseCell, refuseRegistry, {}};
   const struct {
     std::string text;
     std::int64_t line;

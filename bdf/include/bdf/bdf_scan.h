@@ -20,6 +20,9 @@ struct ScanOptions {
   // The refusal text for a CHARSET_REGISTRY value, or nullopt; asked as soon as
   // the property is read, and the scan ends there when it refuses.
   std::function<std::optional<std::string>(std::string_view registry)> refuseRegistry;
+  // What the file is, when it turns out to hold no font ("binary data, not a
+  // BDF font"); without it the refusal says what the text lacks.
+  std::string notAFont;
 };
 
 // Reads the font properties and every encoded glyph of one BDF file into a
