@@ -2,14 +2,16 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "conversion_options.h"
 #include "kelvane/version.h"
-#include "pipeline/convert_file.h"
+#include "pipeline/conversion.h"
 #include "terminal_text.h"
+#include "user_words.h"
 
 namespace {
 
@@ -31,11 +33,13 @@ int UsageError(const std::string& text) {
 // A usage error's text, or empty when the arguments can be acted on.
 std::string CheckArguments(const Arguments& args, bool outputGiven) {
   if (outputGiven && args.output.empty()) return "-o needs a file name";
+  bool standardInput = false;
   for (const std::string& file : args.files) {
     if (file.empty()) return "empty FILE argument";
-    if (file == kelvane::kStandardStream && !outputGiven) {
-      return "- (standard input) needs -o OUTPUT";
-    }
+    if (file != kelvane::kStandardStream) continue;
+    if (!outputGiven) return "- (standard input) needs -o OUTPUT";
+    if (standardInput) return "- (standard input) can be read only once";
+    standardInput = true;
   }
   return {};
 }
@@ -51,48 +55,71 @@ void PrintSummary(std::ostream& out, const kelvane::ConversionSummary& summary) 
 
 // The input a message is about: the one a refusal names, else the first.
 const std::string& NamedInput(const std::vector<std::string>& inputs,
-                              const kelvane::Result<kelvane::ConversionSummary>& result) {
-  if (result) return inputs.front();
-  const auto named = std::find(inputs.begin(), inputs.end(), result.error().file);
+                              const kelvane::Diagnostic* refusal) {
+  if (refusal == nullptr) return inputs.front();
+  const auto named = std::find(inputs.begin(), inputs.end(), refusal->file);
   return named != inputs.end() ? *named : inputs.front();
 }
 
-// Converts each list of files into one output; 0 or kExitRefused.
+void PrintRefusal(const std::vector<std::string>& inputs, const kelvane::Diagnostic& refusal) {
+  std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(NamedInput(inputs, &refusal)) << ": "
+            << kelvane::EscapeControlBytes(refusal.text + kelvane::RemedyText(refusal.remedy))
+            << '\n';
+}
+
+// Each list of inputs with the output it is converted into: every FILE beside
+// itself, or all of them into -o's OUTPUT.
+kelvane::Result<std::vector<kelvane::ConversionRequest>> Requests(
+    const Arguments& args, const kelvane::ConversionOptions& options) {
+  std::vector<kelvane::ConversionRequest> requests;
+  const auto request = [&](std::vector<std::string> inputs, std::string output) {
+    requests.push_back(
+        {std::move(inputs), std::move(output), kelvane::InputPolicy::kFilesAndPipes, options});
+  };
+  if (!args.output.empty()) {
+    request(args.files, args.output);
+    return requests;
+  }
+  auto outputs = kelvane::OutputPathsFor(args.files);
+  if (!outputs) return std::move(outputs).error();
+  for (std::size_t i = 0; i < args.files.size(); ++i) request({args.files[i]}, (*outputs)[i]);
+  return requests;
+}
+
+// Converts each list of files into its output; 0 or kExitRefused.
 int ConvertAll(const Arguments& args, const kelvane::ConversionOptions& options) {
+  const auto requests = Requests(args, options);
+  if (!requests) {
+    PrintRefusal(args.files, requests.error());
+    return kExitRefused;
+  }
   kelvane::PrepareProcessForConversions();
-  kelvane::LineReaderState lineState;
+  // One converter for the whole run: a CR ending one file and an LF starting
+  // the next read from one stream are one line end.
+  kelvane::Converter converter;
   // With the font on standard output, the -v lines go to standard error.
   std::ostream& report = args.output == kelvane::kStandardStream ? std::cerr : std::cout;
-  std::vector<std::vector<std::string>> groups;
-  if (args.output.empty()) {
-    for (const std::string& file : args.files) groups.push_back({file});
-  } else {
-    groups.push_back(args.files);
-  }
   int status = 0;
-  for (const auto& inputs : groups) {
-    const std::string target =
-        args.output.empty() ? kelvane::OutputPathFor(inputs.front()) : args.output;
-    const auto result = kelvane::Convert(
-        {inputs, target, kelvane::InputPolicy::kFilesAndPipes, options}, lineState);
-    const std::string prefix =
-        "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(inputs, result));
+  for (const kelvane::ConversionRequest& request : *requests) {
+    const auto result = converter.Convert(request);
     if (!result) {
-      std::cerr << prefix << ": " << kelvane::EscapeControlBytes(result.error().text) << '\n';
+      PrintRefusal(request.inputs, result.error());
       status = kExitRefused;
       continue;
     }
-    for (const std::string& warning : result->warnings) {
-      std::cerr << prefix << ": " << kelvane::EscapeControlBytes(warning) << '\n';
+    const std::string prefix =
+        "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(request.inputs, nullptr)) + ": ";
+    for (const kelvane::Warning& warning : result->warnings) {
+      std::cerr << prefix
+                << kelvane::EscapeControlBytes(kelvane::WarningText(warning, args.verbose)) << '\n';
     }
+    // Each warning's detail is among the notes.
     if (args.verbose) PrintSummary(report, *result);
   }
   return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{
       "Converts BDF bitmap fonts (gzip-compressed too) into KVN font files.\n"
       "Each FILE.bdf is written as FILE.kvn beside it; with -o, all FILEs go into\n"
@@ -122,4 +149,16 @@ int main(int argc, char** argv) {
     return UsageError(error);
   }
   return ConvertAll(args, options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Whatever goes wrong ends with a message and a status, never an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(e.what()) << '\n';
+  }
+  return kExitRefused;
 }

@@ -1,6 +1,7 @@
 // Runs the whole conversion on arbitrary bytes taken as a BDF file and checks
-// what came out: the host's calls, the refusal texts, the output file against
-// the encoder's bytes for the same text read from memory, and the directory.
+// what came out: the refusal texts, the output file against the same bytes
+// converted in memory, the file as the device reader sees it, and the
+// directory.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,12 +11,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
 
-#include "bdf/gzip_source.h"
-#include "kvn/kvn_encoder.h"
 #include "kvn_reader.h"
 #include "pipeline/conversion.h"
 
@@ -62,65 +62,38 @@ std::size_t EntryCount(const fs::path& dir) {
       std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
-// The fuzzer's bytes as a source, a few at a time.
-class MemorySource : public kelvane::bdf::ByteSource {
- public:
-  MemorySource(const std::uint8_t* data, std::size_t size) : data_(data), left_(size) {}
-  kelvane::Result<std::size_t> Read(std::span<char> buffer) override {
-    const std::size_t count = std::min(buffer.size(), left_);
-    std::copy_n(data_, count, buffer.data());
-    data_ += count;
-    left_ -= count;
-    return count;
-  }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t left_;
-};
-
-// The font read from memory, gzip-compressed or not: the same stages as the
-// file conversion.
-kelvane::Result<kelvane::FontModel> ReadFromMemory(const std::uint8_t* data, std::size_t size) {
-  MemorySource memory(data, size);
-  kelvane::bdf::GzipOrPlainSource source(memory);
-  kelvane::bdf::ByteInput input(source);
-  kelvane::bdf::LineReaderState state;
-  return kelvane::ReadFont(input, "font.bdf", state);
-}
-
-// The written file is what the encoder makes of the font, whose glyphs have
-// distinct codes in ascending order, and the summary tells its counts.
+// The written file is the in-memory conversion's bytes, the device reader
+// opens it, and its ranges follow the glyphs in ascending codes, as the
+// summary counts them.
 void CheckOutput(const std::vector<std::uint8_t>& file, const kelvane::ConversionSummary& summary,
-                 const kelvane::FontModel& font) {
-  const auto encoded = kelvane::kvn::EncodeKvn(font);
-  Check(encoded.ok(), "the encoder refused a font the conversion wrote");
-  Check(*encoded == file, "file differs from the encoder's bytes for the same text");
-  Check(std::adjacent_find(font.glyphs.begin(), font.glyphs.end(),
-                           [](const kelvane::Glyph& a, const kelvane::Glyph& b) {
-                             return a.code >= b.code;
-                           }) == font.glyphs.end(),
-        "glyph codes not strictly ascending");
-  Check(summary.glyphCount == static_cast<std::int64_t>(font.glyphs.size()),
-        "glyph count differs from summary");
-  Check(summary.rangeCount > 0 && summary.rangeCount <= summary.glyphCount,
-        "range count out of bounds");
+                 const std::vector<std::uint8_t>& fromMemory) {
+  Check(file == fromMemory, "file differs from the same bytes converted in memory");
   Check(summary.fileSize == static_cast<std::int64_t>(file.size()), "file size differs");
 
-  // The device's reader opens it and finds every glyph by its code.
   kvn_font reader;
   Check(kvn_open(&reader, file.data(), file.size()) == KVN_OK, "the reader refuses the file");
   Check(reader.ranges_ascend == 1, "ranges do not ascend");
-  for (const kelvane::Glyph& glyph : font.glyphs) {
-    if (glyph.code == kelvane::kNoCode) continue;
-    std::uint16_t index = 0;
-    Check(kvn_lookup(&reader, static_cast<std::uint32_t>(glyph.code), &index) == 1,
-          "the reader does not find a glyph");
-    const kvn_glyph found = kvn_glyph_at(&reader, index);
-    const auto bitmap = font.bitmap(glyph);
-    Check(found.advance == glyph.advance && std::equal(bitmap.begin(), bitmap.end(), found.bitmap),
-          "the reader finds another glyph");
+  Check(summary.glyphCount == reader.glyph_count, "glyph count differs from summary");
+  Check(summary.rangeCount == reader.range_count, "range count differs from summary");
+  Check(summary.cellWidth == reader.cell_width && summary.cellHeight == reader.cell_height,
+        "cell differs from summary");
+  Check(file.size() == 9u + 6u * reader.range_count +
+                           std::size_t{reader.glyph_count} * (1u + reader.glyph_bytes),
+        "bytes after the glyphs");
+  // Each range starts at the glyph after the previous range's last, and a
+  // range that could have gone on is not followed by its next code.
+  std::uint32_t nextIndex = 0;
+  for (std::uint16_t i = 0; i < reader.range_count; ++i) {
+    const kvn_range range = kvn_range_at(&reader, i);
+    Check(static_cast<std::uint16_t>(range.first_code - range.index_delta) == nextIndex,
+          "a range skips or repeats glyphs");
+    if (i > 0) {
+      Check(kvn_range_at(&reader, i - 1).last_code + 1u < range.first_code,
+            "two ranges that could be one");
+    }
+    nextIndex += range.last_code - range.first_code + 1u;
   }
+  Check(nextIndex == reader.glyph_count, "the ranges do not cover the glyphs");
 }
 
 // A refusal is one of the font refusals, its quoted value cut short.
@@ -150,14 +123,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::error_code ec;
   fs::remove(output, ec);
 
-  kelvane::bdf::LineReaderState lineState;
-  const auto summary = kelvane::Convert({{input.string()}, output.string()}, lineState);
-  const auto fromMemory = ReadFromMemory(data, size);
+  // A converter of its own: no line end pairs with the previous input's.
+  kelvane::Converter converter;
+  const auto summary = converter.Convert({{input.string()}, output.string()});
+  const auto fromMemory = kelvane::ConvertBdfBytes(
+      std::string_view(reinterpret_cast<const char*>(data), size), kelvane::ConversionOptions{});
   if (summary) {
-    Check(fromMemory.ok(), "in-memory read refused a font the file conversion accepted");
+    Check(fromMemory.ok(), "in-memory conversion refused a font the file conversion accepted");
     CheckOutput(ReadAll(output), *summary, *fromMemory);
   } else {
+    Check(!fromMemory.ok(), "in-memory conversion accepted a font the file conversion refused");
+    Check(fromMemory.error().line == summary.error().line,
+          "in-memory conversion refused at another line");
     CheckRefusalText(summary.error().text);
+    CheckRefusalText(fromMemory.error().text);
     Check(!fs::exists(output), "a refused font left an output file");
   }
   Check(EntryCount(dir) == (summary ? 2u : 1u), "a temporary file was left behind");

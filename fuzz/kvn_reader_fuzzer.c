@@ -7,7 +7,8 @@
  *   says, and every code 0..65535 finds the glyph the first range holding it
  *   names (so inside the buffer too); scanning agrees with the binary search;
  * - kvn_next_sjis walks the bytes as text in steps of one or two bytes that
- *   end exactly at the end.
+ *   end exactly at the end, two only for a lead byte and a byte that may
+ *   trail it.
  *
  * A broken check aborts with "invariant broken: ..." and libFuzzer saves the
  * input. */
@@ -26,7 +27,9 @@ static void check(int holds, const char* what) {
   }
 }
 
-static long word_at(const uint8_t* data, size_t at) { return (long)data[at] | (long)data[at + 1] << 8; }
+static long word_at(const uint8_t* data, size_t at) {
+  return (long)data[at] | (long)data[at + 1] << 8;
+}
 
 /* The status of the format's rules, checked in the reader's order with wide
  * arithmetic; sets *ascend for an accepted font. */
@@ -41,8 +44,9 @@ static kvn_status expected_status(const uint8_t* data, size_t size, int* ascend)
   glyph_bytes = data[8];
   if (width == 0 || height == 0) return KVN_EMPTY_CELL;
   if (glyph_bytes != (width + 7) / 8 * height) return KVN_GLYPH_BYTES_MISMATCH;
-  if ((unsigned long long)size < 9ull + 6ull * (unsigned long long)ranges +
-                                     (unsigned long long)glyphs * (1ull + (unsigned long long)glyph_bytes)) {
+  if ((unsigned long long)size <
+      9ull + 6ull * (unsigned long long)ranges +
+          (unsigned long long)glyphs * (1ull + (unsigned long long)glyph_bytes)) {
     return KVN_SHORTER_THAN_COUNTS;
   }
   for (i = 0; i < ranges; ++i) {
@@ -115,11 +119,20 @@ static void check_lookups(const kvn_font* font, const uint8_t* data, size_t size
   check(!kvn_lookup(font, 65536u, NULL), "a code past 16 bits is not found");
 }
 
+static int is_lead(long byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+static int is_trail(long byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 static void check_text(const uint8_t* data, size_t size) {
   size_t at = 0, used;
   uint16_t code;
   while ((used = kvn_next_sjis(data + at, size - at, &code)) > 0) {
     check(used <= size - at, "a Shift_JIS step stays inside the text");
+    check((used == 2) == (size - at >= 2 && is_lead(data[at]) && is_trail(data[at + 1])),
+          "two bytes are taken exactly for a lead byte and a trail byte");
     check(used == 2 ? code == (data[at] << 8 | data[at + 1]) : code == data[at],
           "a Shift_JIS code is its bytes");
     at += used;
@@ -147,7 +160,8 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (index = 0; index < font.glyph_count; ++index) check_glyph(&font, data, size, index);
     for (index = 0; index < font.range_count; ++index) {
       const kvn_range range = kvn_range_at(&font, index);
-      check(range.first_code == word_at(data, 9 + 6 * (size_t)index), "kvn_range_at reads the range");
+      check(range.first_code == word_at(data, 9 + 6 * (size_t)index),
+            "kvn_range_at reads the range");
     }
   }
   check(kvn_glyph_at(&font, font.glyph_count).bitmap == NULL, "no glyph at glyph_count");

@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace kelvane::test {
@@ -18,12 +20,15 @@ struct Outcome {
   int status = -1;  // the exit status, or 128 + the signal, as a shell shows it
   long peakKilobytes = 0;
   std::string out{}, err{};
+  bool timedOut = false;  // killed after RunOptions::timeout
 };
 
 struct RunOptions {
   rlim_t fileSizeLimit = 0;  // sets RLIMIT_FSIZE, SIGXFSZ keeping its default action
   std::string stdinFile{};   // standard input, relative to the directory
   std::string loader{};      // runs the program through this one (a dynamic loader)
+  // Kills the program (SIGKILL) after this long; 0 waits however long it runs.
+  std::chrono::milliseconds timeout{0};
 };
 
 // Runs argv[0] with its arguments in `dir`.
@@ -52,8 +57,23 @@ inline Outcome RunProcess(const std::filesystem::path& dir, std::vector<std::str
   }
   int raw = 0;
   rusage usage{};
-  ::wait4(pid, &raw, 0, &usage);
+  bool timedOut = false;
+  if (options.timeout.count() > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + options.timeout;
+    while (::wait4(pid, &raw, WNOHANG, &usage) == 0) {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        ::kill(pid, SIGKILL);
+        timedOut = true;
+        ::wait4(pid, &raw, 0, &usage);
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  } else {
+    ::wait4(pid, &raw, 0, &usage);
+  }
   Outcome run{WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw), usage.ru_maxrss};
+  run.timedOut = timedOut;
   for (auto [stream, text] : {std::pair{streams[0], &run.out}, std::pair{streams[1], &run.err}}) {
     std::rewind(stream);
     for (int c; (c = std::fgetc(stream)) != EOF;) *text += static_cast<char>(c);

@@ -1,0 +1,22 @@
+#include "user_words.h"
+
+namespace kelvane {
+
+std::string RemedyText(Remedy remedy) {
+  switch (remedy) {
+    case Remedy::kMapCharset:
+      return " (--charset shift_jis maps it)";
+    case Remedy::kMapMergedCharsets:
+      return " (--charset maps them into one code set)";
+    case Remedy::kNone:
+      break;
+  }
+  return "";
+}
+
+std::string WarningText(const Warning& warning, bool verbose) {
+  if (warning.detail.empty() || verbose) return warning.text;
+  return warning.text + " (-v names them)";
+}
+
+}  // namespace kelvane

@@ -1,0 +1,20 @@
+// How the commands word what the layers below report in structured form: the
+// remedy a refusal names, and a warning with or without its details.
+#pragma once
+
+#include <string>
+
+#include "font/result.h"
+
+namespace kelvane {
+
+// What a user of a command could do about a refusal, to append to its text:
+// " (--charset shift_jis maps it)", " (--charset maps them into one code
+// set)", or "" when nothing is named.
+std::string RemedyText(Remedy remedy);
+
+// The warning's text, with " (-v names them)" when it has a detail that was
+// not asked for (`verbose` false).
+std::string WarningText(const Warning& warning, bool verbose);
+
+}  // namespace kelvane
