@@ -1,12 +1,12 @@
 // kvn: shows what a KVN font holds and draws with it through the device
 // reader, so a font can be looked at before it reaches the device. BDF fonts
-// are converted in memory first.
+// are converted in memory first. Files are read and written through the
+// pipeline, under the rules and in the words of bdf2kvn.
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,12 +14,14 @@
 #include "conversion_options.h"
 #include "font_report.h"
 #include "kelvane/version.h"
-#include "output_file.h"
-#include "png_writer.h"
+#include "pipeline/files.h"
+#include "pipeline/names.h"
 #include "render/font_file.h"
 #include "render/glyph_sheet.h"
+#include "render/png_image.h"
 #include "render/text_render.h"
 #include "terminal_text.h"
+#include "user_words.h"
 
 namespace {
 
@@ -48,9 +50,10 @@ int UsageError(const std::string& text) {
   return kExitUsage;
 }
 
-int Refused(const kelvane::Diagnostic& error) {
-  std::cerr << "kvn: " << kelvane::EscapeControlBytes(error.file) << ": "
-            << kelvane::EscapeControlBytes(error.text) << '\n';
+// "kvn: FILE: text", with what bdf2kvn names as the remedy.
+int Refused(const Arguments& args, const kelvane::Diagnostic& error) {
+  std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
+            << kelvane::EscapeControlBytes(error.text + kelvane::RemedyText(error.remedy)) << '\n';
   return kExitRefused;
 }
 
@@ -64,13 +67,15 @@ void AddFile(CLI::App& command, Arguments& args) {
 // --table also encode the text.
 void AddConversionOptions(CLI::App& command, Arguments& args, bool encodesText) {
   kelvane::ConversionHelp help;
-  help.charset = std::string(encodesText ? "Encode TEXT in this code set (default shift_jis) and, "
-                                           "for a BDF FILE, convert the font into it too"
-                                         : "For a BDF FILE: convert the font into this code set") +
-                 ": shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, or unicode";
+  help.charset =
+      (encodesText
+           ? "Encode TEXT in this code set (default " + std::string(kelvane::kDefaultTextCodeSet) +
+                 ") and, for a BDF FILE, convert the font into it too"
+           : std::string("For a BDF FILE: convert the font into this code set")) +
+      ": " + kelvane::CodeSetNameSummary();
   help.table = std::string(encodesText ? "The Japanese table for TEXT and a BDF FILE"
                                        : "For a BDF FILE: the Japanese table") +
-               ": cp932 (the default) or jis";
+               ": " + kelvane::JapaneseTableSummary();
   help.chars = "For a BDF FILE: keep only the glyphs of the characters in this UTF-8 file";
   help.codes = "For a BDF FILE: keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE";
   kelvane::AddConversionOptions(command, args.conversion, help);
@@ -84,25 +89,8 @@ void AddScale(CLI::App& command, Arguments& args) {
 
 // The code set TEXT is encoded in.
 std::string TextCharset(const Arguments& args) {
-  return args.conversion.charset.empty() ? "shift_jis" : args.conversion.charset;
-}
-
-// A code given to show --code: 0x hexadecimal or decimal, 0..0xFFFF.
-std::optional<std::int64_t> ParseCode(const std::string& text) {
-  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  const std::string digits = hex ? text.substr(2) : text;
-  if (digits.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  for (const char c : digits) {
-    int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    if (digit < 0) return std::nullopt;
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 0xFFFF) return std::nullopt;
-  }
-  return value;
+  return args.conversion.charset.empty() ? std::string(kelvane::kDefaultTextCodeSet)
+                                         : args.conversion.charset;
 }
 
 // A usage error's text for what the command line alone shows, or empty.
@@ -119,11 +107,13 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
     const bool text = used.count("TEXT") > 0, codes = !args.glyphCodes.empty();
     if (text == codes) return "show needs TEXT or --code CODE, and not both";
     for (const std::string& code : args.glyphCodes) {
-      if (!ParseCode(code)) return "--code " + code + ": not a code from 0x0000 to 0xFFFF";
+      if (!kelvane::ParseCode(code)) return "--code " + code + ": not a code from 0x0000 to 0xFFFF";
     }
   }
-  if (&used == commands.cArray && !kelvane::IsCIdentifier(args.name)) {
-    return "--name " + args.name + ": not a C identifier";
+  if (&used == commands.cArray) {
+    if (const auto problem = kelvane::CNameProblem(args.name)) {
+      return "--name " + args.name + ": " + *problem;
+    }
   }
   if (&used == commands.show || &used == commands.render) {
     // The code set and table for TEXT, and TEXT itself, before any font is read.
@@ -154,6 +144,18 @@ std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
   return {};
 }
 
+// What the conversion of a BDF font had to say, each warning with what it is
+// about (bdf2kvn gives that with -v).
+void PrintWarnings(const Arguments& args, const kelvane::LoadedFont& loaded) {
+  for (const kelvane::Warning& warning : loaded.warnings) {
+    std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
+              << kelvane::EscapeControlBytes(kelvane::WarningText(warning, true)) << '\n';
+    if (!warning.detail.empty()) {
+      std::cerr << "  " << kelvane::EscapeControlBytes(warning.detail) << '\n';
+    }
+  }
+}
+
 int Info(const kelvane::LoadedFont& loaded) {
   std::cout << kelvane::DescribeFont(loaded);
   return 0;
@@ -174,8 +176,8 @@ void ReportMissing(const std::vector<kelvane::GlyphPick>& picks, const char* dra
   std::set<char32_t> told;
   for (const kelvane::GlyphPick& pick : picks) {
     if (pick.found || !pick.character || !told.insert(*pick.character).second) continue;
-    std::cerr << "kvn: no glyph for " << kelvane::CharacterText(*pick.character) << "; " << drawn
-              << " as the default glyph\n";
+    std::cerr << "kvn: no glyph for " << kelvane::DescribeCharacter(*pick.character) << "; "
+              << drawn << " as the default glyph\n";
   }
 }
 
@@ -188,7 +190,7 @@ int Show(const kelvane::LoadedFont& loaded, const Arguments& args) {
     picks = std::move(*text);
   } else {
     for (const std::string& code : args.glyphCodes) {
-      picks.push_back(kelvane::PickGlyphForCode(loaded.font, *ParseCode(code)));
+      picks.push_back(kelvane::PickGlyphForCode(loaded.font, kelvane::ParseCode(code).value()));
     }
   }
   for (std::size_t i = 0; i < picks.size(); ++i) {
@@ -206,19 +208,26 @@ int Show(const kelvane::LoadedFont& loaded, const Arguments& args) {
   return 0;
 }
 
-// Draws the image once the output can be written, and writes it.
-template <class Draw>
-int WriteImage(const Arguments& args, std::int64_t width, std::int64_t height, Draw draw) {
-  if (const auto problem = kelvane::ImageSizeProblem(width, height)) {
-    return Refused({args.file, 0, *problem});
-  }
-  auto output = kelvane::OutputFile::Begin(args.output, args.file);
-  if (!output) return Refused(output.error());
-  const kelvane::GrayImage image = draw();
-  if (const auto written = kelvane::WritePng(image, *output, args.output); !written) {
-    return Refused(written.error());
+// Writes -o's file (or standard output) as bdf2kvn writes a font.
+int WriteOutput(const Arguments& args, const std::vector<std::uint8_t>& bytes) {
+  const std::string output =
+      args.output.empty() ? std::string(kelvane::kStandardStream) : args.output;
+  if (const auto written = kelvane::WriteFile(output, bytes, {args.file}); !written) {
+    return Refused(args, written.error());
   }
   return 0;
+}
+
+// Draws an image of this size, if it can be made, and writes it as PNG.
+template <class Draw>
+int WriteImage(const Arguments& args, std::int64_t width, std::int64_t height, Draw draw) {
+  if (auto problem = kelvane::ImageSizeProblem(width, height)) {
+    if (args.scale > 1) *problem += "; try a smaller --scale";
+    return Refused(args, {args.file, 0, *problem});
+  }
+  const auto png = kelvane::EncodePng(draw());
+  if (!png) return Refused(args, png.error());
+  return WriteOutput(args, *png);
 }
 
 int Render(const kelvane::LoadedFont& loaded, const Arguments& args) {
@@ -227,10 +236,10 @@ int Render(const kelvane::LoadedFont& loaded, const Arguments& args) {
   if (!picks) return UsageError("TEXT: " + picks.error().text);
   const std::int64_t width = kelvane::LineWidth(loaded.font, *picks) * args.scale;
   const std::int64_t height = std::int64_t{loaded.font.cell_height} * args.scale;
-  return WriteImage(args, width, height, [&] {
-    ReportMissing(*picks, "drawn");
-    return kelvane::RenderLine(loaded.font, *picks, args.scale);
-  });
+  const int status = WriteImage(
+      args, width, height, [&] { return kelvane::RenderLine(loaded.font, *picks, args.scale); });
+  if (status == 0) ReportMissing(*picks, "drawn");
+  return status;
 }
 
 int Sheet(const kelvane::LoadedFont& loaded, const Arguments& args) {
@@ -242,27 +251,15 @@ int Sheet(const kelvane::LoadedFont& loaded, const Arguments& args) {
 
 int CArray(const kelvane::LoadedFont& loaded, const Arguments& args) {
   const std::string text = kelvane::CArrayOf(loaded, args.name);
-  if (!loaded.converted && loaded.fileSize > loaded.DataSize()) {
+  const int status = WriteOutput(args, std::vector<std::uint8_t>(text.begin(), text.end()));
+  if (status == 0 && !loaded.converted && loaded.fileSize > loaded.DataSize()) {
     std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
               << loaded.fileSize - loaded.DataSize() << " bytes after the font data left out\n";
   }
-  if (args.output.empty()) {
-    if (!(std::cout << text << std::flush)) {
-      return Refused(
-          {"standard output", 0, "cannot write (" + std::string(std::strerror(errno)) + ")"});
-    }
-    return 0;
-  }
-  auto output = kelvane::OutputFile::Begin(args.output, args.file);
-  if (!output) return Refused(output.error());
-  std::fwrite(text.data(), 1, text.size(), output->stream());
-  if (const auto committed = output->Commit(); !committed) return Refused(committed.error());
-  return 0;
+  return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{
       "Shows what a KVN font holds and draws with it as the device reader finds its glyphs.\n"
       "FILE may also be a BDF font (gzip-compressed too), converted in memory with the\n"
@@ -310,7 +307,10 @@ int main(int argc, char** argv) {
         ->required();
     AddScale(*command, args);
   }
-  commands.cArray->add_option("--name", args.name, "The name of the array (a C identifier)")
+  commands.cArray
+      ->add_option("--name", args.name,
+                   "The name of the array: a C identifier that is no keyword, reserved name or "
+                   "macro of a standard header")
       ->required();
   commands.cArray->add_option("-o,--output", args.output,
                               "Write the header to this file instead of standard output");
@@ -323,7 +323,8 @@ int main(int argc, char** argv) {
   app.footer(
       "Run kvn COMMAND --help for the arguments of a command. FILE is read as BDF when its name "
       "ends in .bdf or .bdf.gz, or when it is no KVN font and starts like a BDF font or gzip "
-      "data.\nExit status: 0 done, 1 refused or failed, 2 wrong arguments.");
+      "data.\nOutputs are replaced as bdf2kvn replaces a font.\nExit status: 0 done, 1 refused "
+      "or failed, 2 wrong arguments.");
   commands.cArray->footer(
       "The array holds the bytes the font's header accounts for; bytes a file has after them are "
       "left out and counted on standard error.");
@@ -352,21 +353,39 @@ int main(int argc, char** argv) {
       !error.empty()) {
     return UsageError(error);
   }
-  // A file-size limit fails a write instead of ending the process.
-  std::signal(SIGXFSZ, SIG_IGN);
-  kelvane::bdf::LineReaderState lineState;
-  auto loaded = kelvane::LoadFont(args.file, options, lineState);
-  if (!loaded) return Refused(loaded.error());
-  if (!(*loaded)->converted) {
+  kelvane::PrepareProcessForConversions();
+  kelvane::Converter converter;
+  auto bytes = converter.LoadFont(args.file, options, kelvane::InputPolicy::kNoWaiting);
+  if (!bytes) return Refused(args, bytes.error());
+  if (!bytes->converted) {
     if (const std::string error = CheckOptionsForKvn(commands, args, *used); !error.empty()) {
       return UsageError(error);
     }
   }
+  auto loaded = kelvane::OpenFont(args.file, std::move(*bytes));
+  if (!loaded) return Refused(args, loaded.error());
   const kelvane::LoadedFont& font = **loaded;
+  PrintWarnings(args, font);
   if (used == commands.info) return Info(font);
   if (used == commands.check) return Check(font);
   if (used == commands.show) return Show(font, args);
   if (used == commands.render) return Render(font, args);
   if (used == commands.sheet) return Sheet(font, args);
   return CArray(font, args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Whatever fails unforeseen (memory, say) is a refusal, never an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "kvn: out of memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << "kvn: " << kelvane::EscapeControlBytes(e.what()) << '\n';
+  } catch (...) {
+    std::cerr << "kvn: failed for a reason not known\n";
+  }
+  return kExitRefused;
 }

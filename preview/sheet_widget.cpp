@@ -1,5 +1,6 @@
 #include "sheet_widget.h"
 
+#include <QEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -10,12 +11,10 @@
 namespace kelvane {
 namespace {
 
-const QColor kGrid(160, 160, 160);
-const QColor kEmptyCell(224, 224, 224);
-const QColor kLabel(64, 64, 64);
+QColor Gray(std::uint8_t shade) { return {shade, shade, shade}; }
 
-QString RowLabel(const SheetEntry& first) {
-  return first.code ? QString::fromStdString(CodeText(*first.code)) : QStringLiteral("----");
+QRect RectOf(const SheetBox& box) {
+  return {static_cast<int>(box.x), static_cast<int>(box.y), box.width, box.height};
 }
 
 }  // namespace
@@ -41,55 +40,43 @@ QImage GlyphImage(const kvn_font& font, std::uint16_t index) {
 SheetWidget::SheetWidget(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
-  UpdateSize();
+  UpdateLayout();
 }
 
 void SheetWidget::SetFont(std::shared_ptr<const OpenedFont> font) {
   font_ = std::move(font);
-  layout_ = font_ ? SheetLayout(font_->entries) : SheetLayout();
-  UpdateSize();
-  update();
+  UpdateLayout();
   emit hovered(QString());
 }
 
 void SheetWidget::SetZoom(int zoom) {
   zoom_ = std::clamp(zoom, 1, 8);
-  UpdateSize();
+  UpdateLayout();
+}
+
+void SheetWidget::UpdateLayout() {
+  const SheetLayout::LabelSize labels{fontMetrics().horizontalAdvance(QStringLiteral("0x0000")),
+                                      fontMetrics().height()};
+  layout_ = font_ ? SheetLayout(font_->loaded->font, font_->entries, zoom_, labels) : SheetLayout();
+  setFixedSize(sizeHint());
+  updateGeometry();
   update();
 }
 
-int SheetWidget::LabelWidth() const { return fontMetrics().horizontalAdvance("0x0000") + 8; }
-
-int SheetWidget::CellWidth() const { return font_ ? font_->loaded->font.cell_width * zoom_ : 0; }
-
-int SheetWidget::RowHeight() const {
-  if (!font_) return 0;
-  return std::max(font_->loaded->font.cell_height * zoom_, fontMetrics().height());
+void SheetWidget::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) UpdateLayout();
+  QWidget::changeEvent(event);
 }
 
 QSize SheetWidget::sizeHint() const {
   if (!font_) return {0, 0};
-  const std::int64_t width =
-      LabelWidth() + std::int64_t{SheetLayout::kColumns} * (CellWidth() + 1) + 1;
-  const std::int64_t height = layout_.rows() * (RowHeight() + 1) + 1;
-  return {static_cast<int>(std::min<std::int64_t>(width, QWIDGETSIZE_MAX)),
-          static_cast<int>(std::min<std::int64_t>(height, QWIDGETSIZE_MAX))};
-}
-
-void SheetWidget::UpdateSize() {
-  const QSize size = sizeHint();
-  setFixedSize(size);
-  updateGeometry();
+  return {static_cast<int>(std::min<std::int64_t>(layout_.width(), QWIDGETSIZE_MAX)),
+          static_cast<int>(std::min<std::int64_t>(layout_.height(), QWIDGETSIZE_MAX))};
 }
 
 std::optional<std::size_t> SheetWidget::EntryAt(QPoint point) const {
   if (!font_) return std::nullopt;
-  const int x = point.x() - LabelWidth() - 1;
-  if (x < 0 || point.y() < 0) return std::nullopt;
-  const int column = x / (CellWidth() + 1);
-  if (x % (CellWidth() + 1) == CellWidth()) return std::nullopt;  // on a grid line
-  const std::int64_t row = point.y() / (RowHeight() + 1);
-  return layout_.EntryAt(row, column);
+  return layout_.EntryAtPixel(point.x(), point.y());
 }
 
 void SheetWidget::paintEvent(QPaintEvent* event) {
@@ -101,30 +88,26 @@ void SheetWidget::paintEvent(QPaintEvent* event) {
   // Glyphs are scaled pixel by pixel, never smoothed.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   const kvn_font& font = font_->loaded->font;
-  const int labelWidth = LabelWidth(), cellWidth = CellWidth(), rowHeight = RowHeight();
-  const int step = cellWidth + 1, rowStep = rowHeight + 1;
-  const int gridRight = labelWidth + SheetLayout::kColumns * step;
-  const std::int64_t firstRow = std::max(0, area.top() / rowStep);
-  const std::int64_t lastRow = std::min<std::int64_t>(layout_.rows() - 1, area.bottom() / rowStep);
-  painter.setPen(kLabel);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, layout_.RowAt(area.top()));
+  const std::int64_t lastRow = std::min(layout_.rows() - 1, layout_.RowAt(area.bottom()));
+  painter.setPen(Gray(kSheetLabelShade));
   for (std::int64_t row = firstRow; row <= lastRow; ++row) {
-    const int top = static_cast<int>(row * rowStep);
-    painter.fillRect(labelWidth, top, gridRight - labelWidth + 1, rowStep + 1, kGrid);
+    painter.fillRect(RectOf(layout_.RowBand(row)), Gray(kSheetGridShade));
     for (int column = 0; column < SheetLayout::kColumns; ++column) {
-      const QRect cell(labelWidth + 1 + column * step, top + 1, cellWidth, rowHeight);
+      const QRect cell = RectOf(layout_.Cell(row, column));
       const auto entry = layout_.EntryAt(row, column);
       if (!entry) {
-        painter.fillRect(cell, kEmptyCell);
+        painter.fillRect(cell, Gray(kSheetEmptyCellShade));
         continue;
       }
-      painter.fillRect(cell, Qt::white);
-      const std::uint16_t index = font_->entries[*entry].index;
-      painter.drawImage(QRect(cell.topLeft(), QSize(cellWidth, font.cell_height * zoom_)),
-                        GlyphImage(font, index));
+      painter.fillRect(cell, Gray(kPaper));
+      const SheetEntry& shown = font_->entries[*entry];
+      painter.drawImage(QRect(cell.topLeft(), QSize(cell.width(), font.cell_height * zoom_)),
+                        GlyphImage(font, shown.index));
       ++lastPaintedCells_;
       if (column == 0) {
-        painter.drawText(QRect(0, top + 1, labelWidth - 4, rowHeight),
-                         Qt::AlignRight | Qt::AlignVCenter, RowLabel(font_->entries[*entry]));
+        painter.drawText(RectOf(layout_.Label(row)), Qt::AlignRight | Qt::AlignVCenter,
+                         QString::fromStdString(RowLabel(shown)));
       }
     }
   }

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "font_document.h"
-#include "sheet_layout.h"
+#include "render/sheet_layout.h"
 
 namespace kelvane {
 
@@ -27,7 +27,6 @@ class SheetWidget : public QWidget {
   // Shows `font` (null: nothing); the widget keeps it alive while it shows it.
   void SetFont(std::shared_ptr<const OpenedFont> font);
   void SetZoom(int zoom);
-  int zoom() const { return zoom_; }
 
   QSize sizeHint() const override;
   // The entry under a point of the widget, if any.
@@ -43,12 +42,11 @@ class SheetWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
-  int LabelWidth() const;
-  int CellWidth() const;
-  int RowHeight() const;
-  void UpdateSize();
+  // Lays the sheet out again for the font, the zoom and the widget's font.
+  void UpdateLayout();
 
   std::shared_ptr<const OpenedFont> font_;
   SheetLayout layout_;

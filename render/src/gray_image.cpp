@@ -25,7 +25,7 @@ std::optional<std::string> ImageSizeProblem(std::int64_t width, std::int64_t hei
   if (width <= kMaxSide && height <= kMaxSide && width * height <= kMaxPixels) return std::nullopt;
   return "the image would be " + std::to_string(width) + "x" + std::to_string(height) +
          " pixels, more than can be written (at most " + std::to_string(kMaxSide) + " a side and " +
-         std::to_string(kMaxPixels) + " in all); try a smaller --scale";
+         std::to_string(kMaxPixels) + " in all)";
 }
 
 bool InkAt(const kvn_font& font, const kvn_glyph& glyph, int x, int y) {

@@ -1,42 +1,10 @@
 #include "render/text_render.h"
 
-#include <cstdio>
-
 #include "pipeline/conversion.h"
+#include "pipeline/names.h"
 #include "render/font_file.h"
 
 namespace kelvane {
-namespace {
-
-std::string Utf8Of(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
-
-// C0 and C1 controls, DEL, line and paragraph separators, and the marks that
-// reorder text: shown by number only.
-bool IsUnsafeOnTerminal(char32_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 ||
-         (c >= 0x200E && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069);
-}
-
-}  // namespace
 
 Result<std::vector<GlyphPick>> PickGlyphsForText(const kvn_font& font, std::string_view text,
                                                  const std::string& charset,
@@ -63,15 +31,9 @@ GlyphPick PickGlyphForCode(const kvn_font& font, std::int64_t code) {
   return pick;
 }
 
-std::string CharacterText(char32_t character) {
-  char number[16];
-  std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(character));
-  return IsUnsafeOnTerminal(character) ? number : number + (" " + Utf8Of(character));
-}
-
 std::string PickHeading(const kvn_font& font, const GlyphPick& pick) {
   std::string heading;
-  if (pick.character) heading = CharacterText(*pick.character) + " ";
+  if (pick.character) heading = DescribeCharacter(*pick.character) + " ";
   if (!pick.code) {
     heading += "no code; default glyph";
   } else {

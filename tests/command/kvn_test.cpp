@@ -2,22 +2,25 @@
 // back pixel by pixel), its exit status, and what it leaves in the directory.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdio>
 #include <sstream>
 
 #include "kvn_reader.h"
 #include "process_run.h"
 #include "test_support.h"
+#include "writer_cases.h"
 
 namespace kelvane::test {
 namespace {
 
-// Runs kvn (this build's, or the one KVN names) with `args` in `dir`;
-// `fileSizeLimit` sets RLIMIT_FSIZE.
-Outcome Kvn(const fs::path& dir, std::vector<std::string> args, rlim_t fileSizeLimit = 0) {
+// Runs kvn (this build's, or the one KVN names) with `args` in `dir`.
+Outcome Kvn(const fs::path& dir, std::vector<std::string> args, const RunOptions& options = {}) {
   const char* other = std::getenv("KVN");
   args.insert(args.begin(), other != nullptr ? other : KVN_PATH);
-  return RunProcess(dir, std::move(args), {.fileSizeLimit = fileSizeLimit});
+  return RunProcess(dir, std::move(args), options);
 }
 
 // A KVN file from its parts, valid or not: ranges as {first, last, delta},
@@ -59,6 +62,12 @@ const std::string kSmallBdf =
     "STARTCHAR B\nENCODING 66\nDWIDTH 3 0\nBBX 4 4 0 0\nBITMAP\n90\nE0\n90\nE0\nENDCHAR\n"
     "STARTCHAR question\nENCODING 63\nDWIDTH 4 0\nBBX 4 4 0 0\nBITMAP\nF0\n90\n90\nF0\nENDCHAR\n"
     "ENDFONT\n";
+// The same glyphs registered as Unicode, which needs an output code set.
+const std::string kUnicodeBdf = [] {
+  std::string text = kSmallBdf;
+  text.replace(text.find("\"ISO8859\""), 9, "\"ISO10646\"");
+  return text;
+}();
 // What bdf2kvn makes of it: glyphs in code order, the default (63) first.
 const std::string kSmallKvn = KvnBytes({});
 // The same glyphs with unsorted ranges, B (0x42) first; the default '?' is
@@ -74,6 +83,8 @@ void MakeFiles(const TempDir& dir) {
   for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"small.kvn", kSmallKvn},
                                     {"small.bdf", kSmallBdf},
                                     {"font.txt", kSmallBdf},  // BDF by its STARTFONT
+                                    {"uni.bdf", kUnicodeBdf},
+                                    {"chars.txt", "AZ"},
                                     {"unsorted.kvn", kUnsortedKvn},
                                     {"tail.kvn", kSmallKvn + "tail"}}) {
     WriteBytes(dir / name, bytes);
@@ -156,6 +167,10 @@ TEST(Kvn, ShowsGlyphsAsTextArt) {
        "U+0041 A 0x0041 index 1 advance 5\n" + kAArt +
            "\nU+0078 x 0x0078 not in the font; default glyph index 0 advance 4\n" + kQuestionArt,
        "kvn: no glyph for U+0078 x; shown as the default glyph\n"},
+      // What the conversion warns of, with what it is about.
+      {{"show", "small.bdf", "--chars", "chars.txt", "--code", "0x41"},
+       "0x0041 index 1 advance 5\n" + kAArt,
+       "kvn: small.bdf: 1 character of chars.txt has no glyph in the font\n  no glyph: U+005A Z\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -278,7 +293,6 @@ TEST(Kvn, CArrayHoldsExactlyTheFontData) {
 }
 
 TEST(Kvn, RefusesAndReportsAsEachCaseNeeds) {
-  const std::string overwrite = "the output would overwrite the input\n";
   // clang-format off
   const struct {
     std::vector<std::string> args;
@@ -286,23 +300,20 @@ TEST(Kvn, RefusesAndReportsAsEachCaseNeeds) {
     std::string err{};  // for status 2, any text will do
     rlim_t fileSizeLimit = 0;
   } cases[] = {
-      {{"info", "none.kvn"}, 1, "kvn: none.kvn: cannot read (No such file or directory)\n"},
-      {{"check", "folder"}, 1, "kvn: folder: cannot read (Is a directory)\n"},
-      {{"render", "small.kvn", "A", "-o", "small.kvn"}, 1, "kvn: small.kvn: " + overwrite},
-      {{"sheet", "small.bdf", "-o", "small.bdf"}, 1, "kvn: small.bdf: " + overwrite},
-      {{"render", "small.kvn", "A", "-o", "folder"}, 1, "kvn: folder: cannot write (not a regular file)\n"},
+      {{"info", "none.kvn"}, 1,
+       "kvn: none.kvn: Cannot open file! [none.kvn] (No such file or directory)\n"},
+      // A refusal with the remedy bdf2kvn names.
+      {{"info", "uni.bdf"}, 1,
+       "kvn: uni.bdf: CHARSET is not support! [ISO10646] (--charset shift_jis maps it)\n"},
       {{"render", "small.kvn", "A", "-o", "/dev/null"}, 1,
-       "kvn: /dev/null: cannot write (not a regular file)\n"},
+       "kvn: small.kvn: Cannot write file! [/dev/null] (not a regular file)\n"},
       // The sheet's image takes 198 bytes: no half-written file stays.
-      {{"sheet", "small.kvn", "-o", "s.png"}, 1, "kvn: s.png: cannot write (File too large)\n", 120},
-      {{"render", "small.kvn", std::string(4000, 'A'), "-o", "s.png", "--scale", "64"}, 1,
-       "kvn: small.kvn: the image would be 1280000x256 pixels, more than can be written (at "
-       "most 1000000 a side and 268435456 in all); try a smaller --scale\n"},
+      {{"sheet", "small.kvn", "-o", "s.png"}, 1,
+       "kvn: small.kvn: Cannot write file! [s.png] (File too large)\n", 120},
       {{}, 2}, {{"bogus", "small.kvn"}, 2}, {{"info"}, 2}, {{"render", "small.kvn", "A"}, 2},
       {{"render", "small.kvn", "A", "-o", "x.png", "--scale", "0"}, 2},
       {{"render", "small.kvn", "\xff", "-o", "x.png"}, 2},
       {{"show", "small.kvn", "A", "--code", "0x41"}, 2},
-      {{"c-array", "small.kvn", "--name", "my-font"}, 2},
       // Conversion options are for BDF input.
       {{"info", "small.kvn", "--codes", "0x41"}, 2},
   };
@@ -312,13 +323,155 @@ TEST(Kvn, RefusesAndReportsAsEachCaseNeeds) {
     TempDir dir;
     MakeFiles(dir);
     const Snapshot before = TakeSnapshot(dir.path());
-    const Outcome run = Kvn(dir.path(), c.args, c.fileSizeLimit);
+    const Outcome run = Kvn(dir.path(), c.args, {.fileSizeLimit = c.fileSizeLimit});
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(c.status == 2 ? !run.err.empty() : run.err == c.err) << run.err;
     EXPECT_EQ(TakeSnapshot(dir.path()), before);  // nothing made, nothing half-written
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
   }
+}
+
+TEST(Kvn, TooLargeAnImageIsRefusedWithItsSize) {
+  TempDir dir;
+  MakeFiles(dir);
+  // 65,535 glyphs of 8 x 255: 4,096 rows of 256 pixels even at scale 1.
+  WriteBytes(dir / "big.kvn", KvnBytes({.width = 8,
+                                        .height = 255,
+                                        .glyphBytes = 255,
+                                        .ranges = {{0, 65534, 0}},
+                                        .glyphs = std::vector<std::pair<int, std::vector<int>>>(
+                                            65535, {8, {0, 0, 0, 0}})}));
+  const std::string limits =
+      " pixels, more than can be written (at most 1000000 a side and "
+      "268435456 in all)";
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"sheet", "big.kvn", "-o", "s.png"},
+       "kvn: big.kvn: the image would be 172x1048577" + limits + "\n"},
+      {{"render", "small.kvn", std::string(4000, 'A'), "-o", "s.png", "--scale", "64"},
+       "kvn: small.kvn: the image would be 1280000x256" + limits + "; try a smaller --scale\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome run = Kvn(dir.path(), c.args);
+    EXPECT_EQ(run.status, 1) << c.err;
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_FALSE(fs::exists(dir / "s.png"));
+  }
+}
+
+// Every output goes through the rules every writer keeps: the shared cases.
+TEST(Kvn, WritesOutputsAsEveryWriterMust) {
+  const std::vector<std::string> commands[] = {{"sheet", "small.kvn", "-o"},
+                                               {"c-array", "small.kvn", "--name", "f", "-o"}};
+  for (const auto& command : commands) {
+    for (const WriterCase& c : WriterCases()) {
+      if (c.readsStandardInput) continue;  // kvn reads no font from standard input
+      SCOPED_TRACE(command.front() + " " + c.name);
+      TempDir dir;
+      WriteBytes(dir / "small.kvn", kSmallKvn);
+      const std::string output = c.prepare(dir.path(), "small.kvn");
+      if (output.empty()) {
+        std::cerr << "skipped (needs root): " << c.name << '\n';
+        continue;
+      }
+      std::vector<std::string> args = command;
+      args.push_back(output);
+      const Outcome run = Kvn(dir.path(), args);
+      if (c.refusal.empty()) {
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.err, "");
+      } else {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(c.refusal), std::string::npos) << run.err;
+      }
+      c.check(dir.path());
+    }
+  }
+}
+
+// A directory, a device and a FIFO nobody writes to, as any command's FILE or
+// as --chars: refused at once, never read from or waited on.
+TEST(Kvn, RefusesFilesThatAreNotFilesAtOnce) {
+  TempDir dir;
+  MakeFiles(dir);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const std::vector<std::string> commands[] = {{"info", "FILE"},
+                                               {"check", "FILE"},
+                                               {"show", "FILE", "A"},
+                                               {"render", "FILE", "A", "-o", "x.png"},
+                                               {"sheet", "FILE", "-o", "x.png"},
+                                               {"c-array", "FILE", "--name", "f"}};
+  for (const std::string path : {"folder", "/dev/zero", "fifo"}) {
+    for (const bool asChars : {false, true}) {
+      for (std::vector<std::string> args : commands) {
+        args[1] = asChars ? "small.bdf" : path;
+        if (asChars) args.insert(args.end(), {"--chars", path});
+        SCOPED_TRACE(testing::PrintToString(args));
+        const auto start = std::chrono::steady_clock::now();
+        const Outcome run = Kvn(dir.path(), args, {.timeout = std::chrono::seconds(5)});
+        EXPECT_FALSE(run.timedOut);
+        // Well under a second; sanitizer builds take half a second just to start.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_TRUE(run.status == 1 || run.status == 2) << run.status;
+        EXPECT_NE(run.err.find("Cannot open file! [" + path + "] ("), std::string::npos) << run.err;
+      }
+    }
+  }
+}
+
+// The name of c-array's array must be usable in a header that C and C++
+// files include after any standard header.
+TEST(Kvn, CArrayNameMustSuitAnyCProgram) {
+  const struct {
+    std::string name, refusal;  // refusal "": the header is written
+  } cases[] = {
+      {"my-font", "not a C identifier"},
+      {"int", "a keyword of C or C++"},
+      {"class", "a keyword of C or C++"},
+      {"__func__", "predefined by C or C++ compilers"},
+      {"_Pragma", "reserved: names that start with an underscore and a capital letter"},
+      {"__attribute__",
+       "reserved: names that start with an underscore and a capital letter or a second underscore"},
+      {"font__16", "reserved in C++: names with two underscores in a row"},
+      {"_font", "reserved in C at file scope"},
+      {"font_", "its length would be font__len"},
+      {"NULL", "a macro of the C standard headers"},
+      {"UINT16_C", "reserved for the macros of <stdint.h>"},
+      {"PRIu8", "reserved for the macros of <inttypes.h>"},
+      {"small_font", ""},
+      {"Font_8x16", ""},
+  };
+  TempDir dir;
+  MakeFiles(dir);
+  // Every C99 standard header first, so that a name one of them defines breaks the build.
+  std::string program;
+  for (const char* header :
+       {"assert", "complex", "ctype",  "errno",  "fenv",   "float",  "inttypes", "iso646",
+        "limits", "locale",  "math",   "setjmp", "signal", "stdarg", "stdbool",  "stddef",
+        "stdint", "stdio",   "stdlib", "string", "tgmath", "time",   "wchar",    "wctype"}) {
+    program += "#include <" + std::string(header) + ".h>\n";
+  }
+  const bool haveCompiler = fs::exists("/usr/bin/gcc");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Outcome run = Kvn(dir.path(), {"c-array", "small.kvn", "--name", c.name, "-o", "f.h"});
+    if (!c.refusal.empty()) {
+      EXPECT_EQ(run.status, 2);
+      EXPECT_EQ(run.err.find("kvn: --name " + c.name + ": " + c.refusal), 0u) << run.err;
+      continue;
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (!haveCompiler) continue;
+    WriteBytes(dir / "use.c", program + "#include \"f.h\"\nint first(void) { return " + c.name +
+                                  "[0] + (int)" + c.name + "_len; }\n");
+    const Outcome built = RunProcess(dir.path(), {"/usr/bin/gcc", "-std=c99", "-Wall", "-Wextra",
+                                                  "-Werror", "-c", "use.c", "-o", "use.o"});
+    EXPECT_EQ(built.status, 0) << built.err;
+  }
+  if (!haveCompiler) std::cerr << "no /usr/bin/gcc: the accepted names were not compiled\n";
 }
 
 TEST(Kvn, HelpNamesEveryCommand) {

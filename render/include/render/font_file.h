@@ -1,11 +1,10 @@
-// The font a command looks at: a KVN file as the device reader opens it, or a
-// BDF font converted into KVN bytes in memory.
+// The font a command or window looks at: a KVN file, or a BDF font converted
+// into KVN in memory, opened with the device reader.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "font/result.h"
@@ -20,25 +19,17 @@ struct LoadedFont {
   std::uint64_t fileSize = 0;       // of the KVN file, or of the conversion
   std::vector<std::uint8_t> bytes;  // as read (KVN files: no more than a font can use)
   kvn_font font{};                  // opened on `bytes`
+  std::vector<Warning> warnings;    // of the conversion
 
   // The bytes the header accounts for; a file may have more after them.
   std::size_t DataSize() const;
 };
 
-// Whether the name says BDF: it ends in .bdf or .bdf.gz, in any case.
-bool HasBdfName(std::string_view path);
-
-// Whether a file of this name and these first bytes is read as BDF: a name
-// ending in .bdf or .bdf.gz, or (`opensAsKvn` false) bytes that start like a
-// BDF font or a gzip stream.
-bool IsBdfInput(std::string_view path, std::string_view firstBytes, bool opensAsKvn);
-
-// Reads `path` and opens it with the device reader, converting BDF input with
-// `options` first. A KVN file the reader refuses gives the reader's text.
-// The font does not move: the reader's view points into its bytes.
-Result<std::unique_ptr<LoadedFont>> LoadFont(const std::string& path,
-                                             const ConversionOptions& options,
-                                             bdf::LineReaderState& lineState);
+// Opens the font bytes read from `path` (Converter::LoadFont) with the device
+// reader. Refused with the reader's text, "the converted font: " before it
+// for a converted font. The font does not move: the reader's view points into
+// its bytes.
+Result<std::unique_ptr<LoadedFont>> OpenFont(std::string path, FontBytes bytes);
 
 // A code and the glyph the reader finds for it.
 struct CodedGlyph {

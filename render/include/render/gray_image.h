@@ -22,13 +22,12 @@ struct GrayImage {
   GrayImage(int w, int h, std::uint8_t shade)
       : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, shade) {}
 
-  std::uint8_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
   // Paints the part of the rectangle that lies inside the image.
   void Fill(int x, int y, int w, int h, std::uint8_t shade);
 };
 
-// Why an image of this size is not made (too large for memory or for PNG), or
-// nothing when it can be.
+// Why an image of this size is not made: how large it would be and the
+// limits (of memory and of PNG readers); nothing when it can be made.
 std::optional<std::string> ImageSizeProblem(std::int64_t width, std::int64_t height);
 
 // Whether the glyph's pixel at column x, row y is set; bits beyond the cell are ignored.

@@ -31,10 +31,6 @@ Result<std::vector<GlyphPick>> PickGlyphsForText(const kvn_font& font, std::stri
 // The glyph a lookup of `code` gives.
 GlyphPick PickGlyphForCode(const kvn_font& font, std::int64_t code);
 
-// "U+3042 あ": the code point, and the character unless it is a control
-// character that could change what a terminal shows.
-std::string CharacterText(char32_t character);
-
 // One line of text art for a pick: "U+3042 あ 0x82A0 index 5 advance 16",
 // with what stood in for a missing glyph.
 std::string PickHeading(const kvn_font& font, const GlyphPick& pick);
