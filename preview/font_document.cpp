@@ -2,61 +2,83 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QtConcurrent/QtConcurrentRun>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <utility>
+
+#include "pipeline/files.h"
+#include "render/png_image.h"
 
 namespace kelvane {
 namespace {
 
 constexpr int kDebounceMilliseconds = 300;
 
-// A file that is neither a regular file nor a directory (a FIFO, a device)
-// could keep a reader waiting for ever, so it is refused before it is opened.
-std::optional<Diagnostic> SpecialFileProblem(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (error || !std::filesystem::exists(status)) return std::nullopt;  // the loader says why
-  if (std::filesystem::is_regular_file(status) || std::filesystem::is_directory(status)) {
-    return std::nullopt;
-  }
-  return Diagnostic{path, 0, "cannot read (not a regular file)"};
-}
+std::string FileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-std::string FirstBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string start(16, '\0');
-  in.read(start.data(), static_cast<std::streamsize>(start.size()));
-  start.resize(static_cast<std::size_t>(std::max<std::streamsize>(0, in.gcount())));
-  return start;
+QString ShownName(const std::string& path) {
+  return QFileInfo(QFile::decodeName(path.c_str())).fileName();
 }
 
 }  // namespace
 
 QString RefusalText(const Diagnostic& diagnostic) {
-  const QString text = QString::fromStdString(diagnostic.text);
+  QString text = QString::fromStdString(diagnostic.text);
+  switch (diagnostic.remedy) {
+    case Remedy::kMapCharset:
+      text += QStringLiteral(" (choose a code set to map it)");
+      break;
+    case Remedy::kMapMergedCharsets:
+      text += QStringLiteral(" (choose a code set to map them)");
+      break;
+    case Remedy::kNone:
+      break;
+  }
   if (diagnostic.file.empty()) return text;
-  const QString name = QFileInfo(QFile::decodeName(diagnostic.file.c_str())).fileName();
-  return name + QStringLiteral(": ") + text;
+  return ShownName(diagnostic.file) + QStringLiteral(": ") + text;
 }
 
-std::string SampleCharset(const ConversionOptions& options, bool converted) {
-  return converted && options.charset ? *options.charset : std::string("shift_jis");
+bool HasBdfFontName(const QString& path) {
+  return path.endsWith(QLatin1String(".bdf"), Qt::CaseInsensitive) ||
+         path.endsWith(QLatin1String(".bdf.gz"), Qt::CaseInsensitive);
 }
 
-// What a load gives the GUI thread.
+// What a load gives the GUI thread: a font, or why there is none and whether
+// the file was read as BDF all the same.
 struct LoadResult {
   std::shared_ptr<const OpenedFont> font;
-  bool isBdf = false;
   std::optional<Diagnostic> refusal;
+  bool readAsBdf = false;
 };
 
 namespace {
 
-std::shared_ptr<LoadResult> LoadInBackground(const std::string& path,
-                                             const ConversionOptions& options);
+LoadResult Load(const std::string& path, const ConversionOptions& options, std::stop_token stop) {
+  LoadResult result;
+  // A converter of its own: this load reads one file, not the next of a series.
+  Converter converter;
+  auto bytes = converter.LoadFont(path, options, InputPolicy::kRegularFilesOnly, std::move(stop));
+  if (!bytes) {
+    // Refused at a line of the font, or for want of a code set: read as BDF.
+    result.readAsBdf = bytes.error().line > 0 || bytes.error().remedy != Remedy::kNone;
+    result.refusal = std::move(bytes).error();
+    return result;
+  }
+  auto font = std::make_shared<OpenedFont>();
+  if (bytes->converted) {
+    if (options.charset) font->sampleCharset = *options.charset;
+    font->sampleTable = options.table;
+  }
+  auto loaded = OpenFont(path, std::move(*bytes));
+  if (!loaded) {
+    result.refusal = std::move(loaded).error();
+    return result;
+  }
+  font->entries = SheetOrder((*loaded)->font);
+  font->loaded = std::move(*loaded);
+  result.readAsBdf = font->loaded->converted;
+  result.font = std::move(font);
+  return result;
+}
 
 }  // namespace
 
@@ -65,6 +87,8 @@ FontDocument::FontDocument(QObject* parent) : QObject(parent) {
   debounce_.setInterval(kDebounceMilliseconds);
   connect(&debounce_, &QTimer::timeout, this, &FontDocument::StartLoad);
 }
+
+FontDocument::~FontDocument() = default;
 
 void FontDocument::Open(const QString& path) {
   path_ = path;
@@ -85,58 +109,94 @@ void FontDocument::Reload() {
 }
 
 void FontDocument::StartLoad() {
-  const unsigned generation = ++generation_;
+  load_.request_stop();  // its outcome would be replaced anyway
   SetLoading(true);
-  auto* watcher = new QFutureWatcher<std::shared_ptr<LoadResult>>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-    FinishLoad(generation, watcher->result());
-    watcher->deleteLater();
-  });
-  // The work gets copies: it may outlive this request, or the document.
-  watcher->setFuture(
-      QtConcurrent::run([path = QFile::encodeName(path_).toStdString(), options = options_] {
-        return LoadInBackground(path, options);
-      }));
+  load_ = tasks_.Run([path = FileName(path_), options = options_](
+                         std::stop_token stop) { return Load(path, options, std::move(stop)); },
+                     [this](const LoadResult& result) { FinishLoad(result); });
 }
 
-void FontDocument::FinishLoad(unsigned generation, std::shared_ptr<LoadResult> result) {
-  if (generation != generation_) return;  // a newer request is on its way
+void FontDocument::FinishLoad(const LoadResult& result) {
   SetLoading(false);
-  isBdf_ = result->isBdf;
-  font_ = result->font;
+  // A refusal after an options change keeps the options open to mend it.
+  isBdf_ = result.font ? result.readAsBdf : (isBdf_ || result.readAsBdf || HasBdfFontName(path_));
+  font_ = result.font;
   emit fontChanged();
-  if (result->refusal) emit refused(RefusalText(*result->refusal));
+  if (result.refusal) emit refused(RefusalText(*result.refusal));
 }
 
 void FontDocument::SaveKvn(const QString& output) {
   if (path_.isEmpty() || !isBdf_ || saving_) return;
   SetSaving(true);
-  auto* watcher = new QFutureWatcher<Result<ConversionSummary>>(this);
-  connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
-    SetSaving(false);
-    const Result<ConversionSummary> result = watcher->result();
-    watcher->deleteLater();
-    if (!result) return emit refused(RefusalText(result.error()));
-    QString text = QStringLiteral("Wrote %1: %2 glyphs, %3 ranges, %4x%5 cell, %6 bytes")
-                       .arg(QFileInfo(QFile::decodeName(result->outputPath.c_str())).fileName())
-                       .arg(result->glyphCount)
-                       .arg(result->rangeCount)
-                       .arg(result->cellWidth)
-                       .arg(result->cellHeight)
-                       .arg(result->fileSize);
-    for (const std::string& warning : result->warnings) {
-      text += QStringLiteral("\n") + QString::fromStdString(warning);
-    }
-    emit saved(text);
-  });
-  ConversionRequest request{{QFile::encodeName(path_).toStdString()},
-                            QFile::encodeName(output).toStdString(),
-                            InputPolicy::kRegularFilesOnly,
-                            options_};
-  watcher->setFuture(QtConcurrent::run([request = std::move(request)] {
-    bdf::LineReaderState lineState;
-    return Convert(request, lineState);
-  }));
+  ConversionRequest request{
+      {FileName(path_)}, FileName(output), InputPolicy::kRegularFilesOnly, options_};
+  tasks_.Run([request = std::move(request)](
+                 std::stop_token stop) { return Converter().Convert(request, std::move(stop)); },
+             [this](const Result<ConversionSummary>& result) {
+               SetSaving(false);
+               if (!result) return emit refused(RefusalText(result.error()));
+               QString text = QStringLiteral("Wrote %1: %2 glyphs, %3 ranges, %4x%5 cell, %6 bytes")
+                                  .arg(ShownName(result->outputPath))
+                                  .arg(result->glyphCount)
+                                  .arg(result->rangeCount)
+                                  .arg(result->cellWidth)
+                                  .arg(result->cellHeight)
+                                  .arg(result->fileSize);
+               for (const Warning& warning : result->warnings) {
+                 text += QStringLiteral("\n") + QString::fromStdString(warning.text);
+               }
+               emit saved(text);
+             });
+}
+
+void FontDocument::SavePng(const QString& output,
+                           std::function<Result<GrayImage>(const OpenedFont& font)> draw) {
+  if (!font_ || saving_) return;
+  SetSaving(true);
+  struct Size {
+    int width, height;
+  };
+  tasks_.Run(
+      [font = font_, output = FileName(output),
+       draw = std::move(draw)](std::stop_token stop) -> Result<Size> {
+        auto image = draw(*font);
+        if (!image) return std::move(image).error();
+        auto png = EncodePng(*image);
+        if (!png) return std::move(png).error();
+        if (stop.stop_requested()) return Diagnostic{};
+        // The font shown is never replaced by its own picture.
+        if (Status written = WriteFile(output, *png, {font->loaded->path}); !written) {
+          return std::move(written).error();
+        }
+        return Size{image->width, image->height};
+      },
+      [this, output](const Result<Size>& result) {
+        SetSaving(false);
+        if (!result) return emit refused(RefusalText(result.error()));
+        emit saved(QStringLiteral("Wrote %1: %2x%3")
+                       .arg(QFileInfo(output).fileName())
+                       .arg(result->width)
+                       .arg(result->height));
+      });
+}
+
+void FontDocument::ReadSubset(const QString& path) {
+  subsetRead_.request_stop();
+  subsetRead_ = tasks_.Run(
+      [path = FileName(path)](std::stop_token) -> Result<std::string> {
+        auto text = ReadTextFile(path, InputPolicy::kRegularFilesOnly);
+        if (!text) return std::move(text).error();
+        // The text must be UTF-8 as it is; the editor would quietly mend it.
+        ConversionOptions check;
+        check.charsText = *text;
+        check.charsName = path;
+        if (const Status checked = CheckOptions(check); !checked) return checked.error();
+        return text;
+      },
+      [this](const Result<std::string>& text) {
+        if (!text) return emit refused(RefusalText(text.error()));
+        emit subsetRead(QString::fromStdString(*text));
+      });
 }
 
 void FontDocument::SetLoading(bool on) {
@@ -150,37 +210,5 @@ void FontDocument::SetSaving(bool on) {
   saving_ = on;
   if (busy() != was) emit busyChanged(busy());
 }
-
-namespace {
-
-std::shared_ptr<LoadResult> LoadInBackground(const std::string& path,
-                                             const ConversionOptions& options) {
-  auto result = std::make_shared<LoadResult>();
-  result->isBdf = IsBdfInput(path, FirstBytes(path), false);
-  if (auto problem = SpecialFileProblem(path)) {
-    result->refusal = std::move(problem);
-    return result;
-  }
-  if (const Status checked = CheckOptions(options); !checked) {
-    result->refusal = checked.error();
-    return result;
-  }
-  bdf::LineReaderState lineState;
-  auto loaded = LoadFont(path, options, lineState);
-  if (!loaded) {
-    result->refusal = std::move(loaded).error();
-    return result;
-  }
-  result->isBdf = (*loaded)->converted;
-  auto font = std::make_shared<OpenedFont>();
-  font->entries = SheetOrder((*loaded)->font);
-  font->sampleCharset = SampleCharset(options, (*loaded)->converted);
-  font->sampleTable = (*loaded)->converted ? options.table : std::string("cp932");
-  font->loaded = std::move(*loaded);
-  result->font = std::move(font);
-  return result;
-}
-
-}  // namespace
 
 }  // namespace kelvane

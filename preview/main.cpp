@@ -6,6 +6,7 @@
 
 #include "kelvane/version.h"
 #include "pipeline/conversion.h"
+#include "pipeline/names.h"
 #include "preview_window.h"
 
 int main(int argc, char* argv[]) {
@@ -25,8 +26,8 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("TEXT"));
   const QCommandLineOption charset(
       QStringLiteral("charset"),
-      QStringLiteral("For a BDF font: convert into this code set (shift_jis, jisx0208, jisx0201, "
-                     "iso8859-1 .. iso8859-16, unicode)."),
+      QStringLiteral("For a BDF font: convert into this code set (%1).")
+          .arg(QString::fromStdString(kelvane::CodeSetNameSummary())),
       QStringLiteral("NAME"));
   const QCommandLineOption zoom(QStringLiteral("zoom"),
                                 QStringLiteral("Start at this zoom, 1 to 8."), QStringLiteral("N"));

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "pipeline/names.h"
 #include "render/glyph_sheet.h"
 #include "render/text_render.h"
 
@@ -11,6 +12,19 @@ namespace kelvane {
 namespace {
 
 const QColor kMissingMark(220, 0, 0);
+
+// The glyphs of the text and the line they make, `extraHeight` pixels taller
+// for marks below it, or why the line cannot be drawn.
+Result<std::vector<GlyphPick>> PicksFor(const OpenedFont& font, const std::string& text, int zoom,
+                                        int extraHeight) {
+  const kvn_font& kvn = font.loaded->font;
+  auto picks = PickGlyphsForText(kvn, text, font.sampleCharset, font.sampleTable);
+  if (!picks) return picks;
+  const std::int64_t width = LineWidth(kvn, *picks) * zoom;
+  const std::int64_t height = std::int64_t{kvn.cell_height} * zoom + extraHeight;
+  if (const auto problem = ImageSizeProblem(width, height)) return Diagnostic{.text = *problem};
+  return picks;
+}
 
 }  // namespace
 
@@ -25,35 +39,27 @@ QImage ToQImage(const GrayImage& image) {
 
 int MarkHeight(int zoom) { return std::max(2, zoom); }
 
-SampleLine RenderSample(const kvn_font& font, const std::string& text, const std::string& charset,
-                        const std::string& table, int zoom) {
+SampleLine RenderSample(const OpenedFont& font, const std::string& text, int zoom) {
   SampleLine sample;
-  auto picks = PickGlyphsForText(font, text, charset, table);
+  const auto picks = PicksFor(font, text, zoom, MarkHeight(zoom));
   if (!picks) {
     sample.problem = QString::fromStdString(picks.error().text);
     return sample;
   }
-  const std::int64_t width = LineWidth(font, *picks) * zoom;
-  const std::int64_t height = std::int64_t{font.cell_height} * zoom;
-  if (const auto problem = ImageSizeProblem(width, height + MarkHeight(zoom))) {
-    sample.problem = QString::fromStdString(*problem);
-    return sample;
-  }
-  sample.line = ToQImage(RenderLine(font, *picks, zoom));
-  sample.image =
-      QImage(sample.line.width(), sample.line.height() + MarkHeight(zoom), QImage::Format_RGB32);
+  const kvn_font& kvn = font.loaded->font;
+  const QImage line = ToQImage(RenderLine(kvn, *picks, zoom));
+  sample.image = QImage(line.width(), line.height() + MarkHeight(zoom), QImage::Format_RGB32);
   sample.image.fill(Qt::white);
   QPainter painter(&sample.image);
-  painter.drawImage(0, 0, sample.line);
+  painter.drawImage(0, 0, line);
   std::set<char32_t> told;
   int x = 0;
   for (const GlyphPick& pick : *picks) {
-    const int advance = kvn_glyph_at(&font, pick.index).advance * zoom;
+    const int advance = kvn_glyph_at(&kvn, pick.index).advance * zoom;
     if (!pick.found) {
-      painter.fillRect(x, sample.line.height(), std::max(advance, zoom), MarkHeight(zoom),
-                       kMissingMark);
+      painter.fillRect(x, line.height(), std::max(advance, zoom), MarkHeight(zoom), kMissingMark);
       if (pick.character && told.insert(*pick.character).second) {
-        sample.missing << QString::fromStdString(CharacterText(*pick.character));
+        sample.missing << QString::fromStdString(DescribeCharacter(*pick.character));
       }
     }
     x += advance;
@@ -61,13 +67,19 @@ SampleLine RenderSample(const kvn_font& font, const std::string& text, const std
   return sample;
 }
 
-Result<QImage> SheetImage(const OpenedFont& font, int zoom) {
+Result<GrayImage> SampleLinePicture(const OpenedFont& font, const std::string& text, int zoom) {
+  const auto picks = PicksFor(font, text, zoom, 0);
+  if (!picks) return picks.error();
+  return RenderLine(font.loaded->font, *picks, zoom);
+}
+
+Result<GrayImage> SheetPicture(const OpenedFont& font, int zoom) {
   const kvn_font& kvn = font.loaded->font;
   const SheetSize size = SheetSizeFor(kvn, font.entries, zoom);
   if (const auto problem = ImageSizeProblem(size.width, size.height)) {
     return Diagnostic{font.loaded->path, 0, *problem};
   }
-  return ToQImage(DrawSheet(kvn, font.entries, zoom));
+  return DrawSheet(kvn, font.entries, zoom);
 }
 
 }  // namespace kelvane

@@ -4,8 +4,8 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <string>
-#include <vector>
 
 #include "font_document.h"
 #include "render/gray_image.h"
@@ -17,7 +17,6 @@ QImage ToQImage(const GrayImage& image);
 
 struct SampleLine {
   QImage image;         // the line, then a strip with a red bar under each missing glyph
-  QImage line;          // the line alone, as `kvn render --scale` draws it
   QStringList missing;  // "U+3042 あ" for each character without a glyph, once each
   QString problem;      // why nothing could be drawn, or empty
 };
@@ -25,12 +24,14 @@ struct SampleLine {
 // Height of the strip of marks below a line drawn at `zoom`.
 int MarkHeight(int zoom);
 
-// Draws UTF-8 `text` as `kvn render` does: encoded in `charset` under
-// `table`, each font pixel a zoom x zoom square.
-SampleLine RenderSample(const kvn_font& font, const std::string& text, const std::string& charset,
-                        const std::string& table, int zoom);
+// Draws UTF-8 `text` for the screen as `kvn render` does, encoded as the
+// font's sample text is, each font pixel a zoom x zoom square.
+SampleLine RenderSample(const OpenedFont& font, const std::string& text, int zoom);
 
-// The sheet as `kvn sheet --scale` draws it, or why it cannot be made.
-Result<QImage> SheetImage(const OpenedFont& font, int zoom);
+// The line alone, as `kvn render --scale` draws it, or why it cannot be drawn.
+Result<GrayImage> SampleLinePicture(const OpenedFont& font, const std::string& text, int zoom);
+
+// The sheet as `kvn sheet --scale` draws it, or why it cannot be drawn.
+Result<GrayImage> SheetPicture(const OpenedFont& font, int zoom);
 
 }  // namespace kelvane

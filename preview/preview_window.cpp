@@ -18,8 +18,10 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <span>
+#include <string_view>
 
-#include "pipeline/convert_file.h"
+#include "pipeline/names.h"
 #include "preview_images.h"
 
 namespace kelvane {
@@ -32,14 +34,12 @@ const char kKvnFilter[] = "KVN fonts (*.kvn);;All files (*)";
 const char kPngFilter[] = "PNG images (*.png);;All files (*)";
 const char kOwnCharset[] = "(font's own)";
 
-QStringList CharsetNames() {
-  QStringList names{QLatin1String(kOwnCharset), QStringLiteral("shift_jis"),
-                    QStringLiteral("jisx0208"), QStringLiteral("jisx0201")};
-  for (int part = 1; part <= 16; ++part) {
-    if (part != 12) names << QStringLiteral("iso8859-%1").arg(part);  // there is no part 12
+QStringList Names(std::span<const std::string_view> names) {
+  QStringList list;
+  for (std::string_view name : names) {
+    list << QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
   }
-  names << QStringLiteral("unicode");
-  return names;
+  return list;
 }
 
 QString DisplayName(const QString& path) { return QFileInfo(path).fileName(); }
@@ -144,6 +144,7 @@ PreviewWindow::PreviewWindow(PreviewDialogs dialogs, QWidget* parent)
           [this](const QString& text) { ShowMessage(text, true); });
   connect(&document_, &FontDocument::saved, this,
           [this](const QString& text) { ShowMessage(text, false); });
+  connect(&document_, &FontDocument::subsetRead, subsetText_, &QPlainTextEdit::setPlainText);
   UpdateEnabled();
   resize(900, 640);
 }
@@ -195,12 +196,13 @@ QWidget* PreviewWindow::BuildOptions() {
   options_ = new QGroupBox(QStringLiteral("Conversion"));
   charsetBox_ = new QComboBox;
   charsetBox_->setObjectName(QStringLiteral("charsetBox"));
-  charsetBox_->addItems(CharsetNames());
+  charsetBox_->addItem(QLatin1String(kOwnCharset));
+  charsetBox_->addItems(Names(OutputCodeSetNames()));
   charsetBox_->setToolTip(
       QStringLiteral("The code set the KVN font uses; the sample line is encoded in it too"));
   tableBox_ = new QComboBox;
   tableBox_->setObjectName(QStringLiteral("tableBox"));
-  tableBox_->addItems({QStringLiteral("cp932"), QStringLiteral("jis")});
+  tableBox_->addItems(Names(JapaneseTableNames()));
   tableBox_->setToolTip(QStringLiteral("The Japanese table"));
   subsetText_ = new QPlainTextEdit;
   subsetText_->setObjectName(QStringLiteral("subsetText"));
@@ -263,19 +265,7 @@ void PreviewWindow::LoadSubset() {
   const QString path =
       dialogs_.open(this, QStringLiteral("Load Subset Text"), QLatin1String(kTextFilter));
   if (path.isEmpty()) return;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    return ShowMessage(QStringLiteral("%1: cannot read (%2)").arg(path, file.errorString()), true);
-  }
-  const QByteArray bytes = file.readAll();
-  // The text must be UTF-8 as it is; the editor would quietly mend it.
-  ConversionOptions check;
-  check.charsText = bytes.toStdString();
-  check.charsName = QFile::encodeName(path).toStdString();
-  if (const Status checked = CheckOptions(check); !checked) {
-    return ShowMessage(QString::fromStdString(checked.error().text), true);
-  }
-  subsetText_->setPlainText(QString::fromUtf8(bytes));
+  document_.ReadSubset(path);
 }
 
 void PreviewWindow::SaveKvn() {
@@ -288,34 +278,23 @@ void PreviewWindow::SaveKvn() {
 }
 
 void PreviewWindow::SaveSheetPng() {
-  const auto font = document_.font();
-  if (!font) return;
-  auto image = SheetImage(*font, zoomBox_->value());
-  if (!image) return ShowMessage(RefusalText(image.error()), true);
-  SavePng(*image, QStringLiteral("Save Sheet as PNG"), QStringLiteral("-sheet.png"));
+  SavePng(QStringLiteral("Save Sheet as PNG"), QStringLiteral("-sheet.png"),
+          [zoom = zoomBox_->value()](const OpenedFont& font) { return SheetPicture(font, zoom); });
 }
 
 void PreviewWindow::SaveSamplePng() {
-  const auto font = document_.font();
-  if (!font) return;
-  const SampleLine sample = RenderSample(font->loaded->font, sampleText_->text().toStdString(),
-                                         font->sampleCharset, font->sampleTable, zoomBox_->value());
-  if (sample.line.isNull()) return ShowMessage(sample.problem, true);
-  SavePng(sample.line, QStringLiteral("Save Sample Line as PNG"), QStringLiteral("-sample.png"));
+  SavePng(QStringLiteral("Save Sample Line as PNG"), QStringLiteral("-sample.png"),
+          [text = sampleText_->text().toStdString(), zoom = zoomBox_->value()](
+              const OpenedFont& font) { return SampleLinePicture(font, text, zoom); });
 }
 
-void PreviewWindow::SavePng(const QImage& image, const QString& caption, const QString& suffix) {
+void PreviewWindow::SavePng(const QString& caption, const QString& suffix,
+                            std::function<Result<GrayImage>(const OpenedFont&)> draw) {
+  if (!document_.font()) return;
   const QString path =
       dialogs_.save(this, caption, BaseName(document_.path()) + suffix, QLatin1String(kPngFilter));
   if (path.isEmpty()) return;
-  if (!image.save(path, "PNG")) {
-    return ShowMessage(QStringLiteral("%1: cannot write").arg(DisplayName(path)), true);
-  }
-  ShowMessage(QStringLiteral("Wrote %1: %2x%3")
-                  .arg(DisplayName(path))
-                  .arg(image.width())
-                  .arg(image.height()),
-              false);
+  document_.SavePng(path, std::move(draw));
 }
 
 void PreviewWindow::OptionsChanged() {
@@ -327,14 +306,17 @@ void PreviewWindow::ShowFont() {
   sheet_->SetFont(font);
   if (font) {
     const kvn_font& kvn = font->loaded->font;
-    ShowMessage(
+    QString text =
         QStringLiteral("%1: %2 glyphs, %3x%4 cell%5")
             .arg(DisplayName(document_.path()))
             .arg(kvn.glyph_count)
             .arg(kvn.cell_width)
             .arg(kvn.cell_height)
-            .arg(font->loaded->converted ? QStringLiteral(" (converted in memory)") : QString()),
-        false);
+            .arg(font->loaded->converted ? QStringLiteral(" (converted in memory)") : QString());
+    for (const Warning& warning : font->loaded->warnings) {
+      text += QStringLiteral("; ") + QString::fromStdString(warning.text);
+    }
+    ShowMessage(text, false);
   }
   DrawSample();
   UpdateEnabled();
@@ -347,8 +329,8 @@ void PreviewWindow::DrawSample() {
     missingChars_->clear();
     return;
   }
-  const SampleLine sample = RenderSample(font->loaded->font, sampleText_->text().toStdString(),
-                                         font->sampleCharset, font->sampleTable, zoomBox_->value());
+  const SampleLine sample =
+      RenderSample(*font, sampleText_->text().toStdString(), zoomBox_->value());
   sampleView_->SetImage(sample.image);
   if (!sample.problem.isEmpty()) {
     missingChars_->setText(sample.problem);
@@ -364,7 +346,7 @@ void PreviewWindow::ShowBusy(bool busy) {
   busyIndicator_->setVisible(busy);
   if (busy) {
     const QString path = document_.path();
-    const bool bdf = HasBdfName(QFile::encodeName(path).toStdString()) || document_.isBdf();
+    const bool bdf = HasBdfFontName(path) || document_.isBdf();
     ShowMessage((bdf ? QStringLiteral("Converting %1 …") : QStringLiteral("Loading %1 …"))
                     .arg(DisplayName(path)),
                 false);

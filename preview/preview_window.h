@@ -63,7 +63,10 @@ class PreviewWindow : public QMainWindow {
   void SaveKvn();
   void SaveSheetPng();
   void SaveSamplePng();
-  void SavePng(const QImage& image, const QString& caption, const QString& suffix);
+  // Asks where to write a picture of the font shown, named after the font
+  // with `suffix`, and has the document draw and write it.
+  void SavePng(const QString& caption, const QString& suffix,
+               std::function<Result<GrayImage>(const OpenedFont&)> draw);
 
   void OptionsChanged();
   void ShowFont();

@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -23,16 +24,11 @@ const char kTitle[] = "kelvane";
 const char kIdleCaption[] = "Convert";
 const char kBusyCaption[] = "Processing ...";
 
-// The file's path as bytes. On Windows names are Unicode, which QString holds
-// whole. Elsewhere a name is any bytes; the URL keeps those that are not UTF-8
-// percent-encoded, where toLocalFile() would turn them into U+FFFD.
+// The file's path as bytes. A name is any bytes; the URL keeps those that are
+// not UTF-8 percent-encoded, where toLocalFile() would turn them into U+FFFD.
 std::string PathBytes(const QUrl& url) {
-#ifdef Q_OS_WIN
-  return QDir::toNativeSeparators(url.toLocalFile()).toStdString();
-#else
   if (!url.host().isEmpty()) return QFile::encodeName(url.toLocalFile()).toStdString();
   return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
-#endif
 }
 
 void MakeButton(QPushButton& button, const char* name, const char* caption) {
@@ -85,7 +81,7 @@ void MainWindow::Browse() {
   QCoreApplication::processEvents();
 }
 
-void MainWindow::Convert() { ConvertFile(PathToConvert(), *this, lineState_); }
+void MainWindow::Convert() { conversion_.Start(PathToConvert()); }
 
 std::string MainWindow::PathToConvert() const {
   const QString text = txtBdfFile_.text();
@@ -104,7 +100,7 @@ void MainWindow::SetBusy(bool on) {
     txtBdfFile_.setCursor(Qt::IBeamCursor);
   }
   cmdConvert_.setText(QLatin1String(on ? kBusyCaption : kIdleCaption));
-  // The conversion holds the event loop, so paint the new caption now.
+  // Painted now, so that a conversion that ends at once still shows it ran.
   cmdConvert_.repaint();
 }
 
@@ -117,10 +113,22 @@ void MainWindow::ShowError(const std::string& text) {
 }
 
 void MainWindow::ShowDone(const ConversionSummary& summary) {
-  const QString name = QFileInfo(QString::fromStdString(summary.outputPath)).fileName();
+  const QString name = QFileInfo(QFile::decodeName(summary.outputPath.c_str())).fileName();
   // One arg() call, so that a "%1" in the name stays as it is.
-  setWindowTitle(QStringLiteral("%1 - %2: %3 glyphs")
-                     .arg(QLatin1String(kTitle), name, QString::number(summary.glyphCount)));
+  QString title = QStringLiteral("%1 - %2: %3 glyphs")
+                      .arg(QLatin1String(kTitle), name, QString::number(summary.glyphCount));
+  for (const Warning& warning : summary.warnings) {
+    title += QStringLiteral("; ") + QString::fromStdString(warning.text);
+  }
+  setWindowTitle(title);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (conversion_.busy()) {
+    conversion_.Stop();
+    SetBusy(false);
+  }
+  QWidget::closeEvent(event);
 }
 
 std::optional<MainWindow::DroppedFile> MainWindow::SingleLocalFile(const QMimeData* mime) {

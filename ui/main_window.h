@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
+#include "convert_file.h"
 #include "file_chooser.h"
-#include "pipeline/convert_file.h"
 
+class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QMimeData;
@@ -26,10 +27,12 @@ class MainWindow : public QWidget, public ConversionHost {
   // Busy also puts back the plain title, dropping the last conversion's result.
   void SetBusy(bool on) override;
   void ShowError(const std::string& text) override;
-  // Tells the written file and its glyph count in the title.
+  // Tells the written file, its glyph count and any warnings in the title.
   void ShowDone(const ConversionSummary& summary) override;
 
  protected:
+  // Stops a running conversion and waits for it: nothing is written.
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
@@ -46,16 +49,16 @@ class MainWindow : public QWidget, public ConversionHost {
   void LayOutControls();
   void Browse();
   void Convert();
-  // The field's path as ConvertFile takes it.
+  // The field's path as the file system spells it.
   std::string PathToConvert() const;
 
   FileChooser chooser_;
-  LineReaderState lineState_;
   // The last file dropped, used while the field still shows it.
   std::optional<DroppedFile> dropped_;
   QLineEdit txtBdfFile_;
   QPushButton cmdBdfFile_;
   QPushButton cmdConvert_;
+  BackgroundConversion conversion_{*this};
 };
 
 }  // namespace kelvane

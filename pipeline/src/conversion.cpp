@@ -71,9 +71,10 @@ Result<Plan> PlanFor(const ConversionOptions& options) {
 // Reads one font from `source`: what its first bytes say it is decides the
 // reader, and a file that is no font of a known kind is refused as such.
 Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const Plan& plan,
-                       bdf::LineReaderState& lines) {
+                       bdf::LineReaderState& lines, const std::stop_token& stop) {
   bdf::GzipOrPlainSource decoded(source);
-  bdf::ByteInput input(decoded);
+  StoppableSource stoppable(decoded, stop);
+  bdf::ByteInput input(stoppable);
   input.AtEnd();  // reads the first bytes
   bdf::ScanOptions options;
   const auto notBdf = NotBdfReason(SniffFileKind(input.FirstBytes()), decoded.compressed());
@@ -204,8 +205,8 @@ Result<ReadInputs> ReadAndPrepare(const ConversionRequest& request, bdf::LineRea
     auto file = OpenInput(path, request.inputPolicy, request.output);
     if (!file) return std::move(file).error();
     identities.push_back(file->identity());
-    InputSource source(*file, {}, stop);
-    auto font = Scan(source, path, *plan, lines);
+    InputSource source(*file, {});
+    auto font = Scan(source, path, *plan, lines, stop);
     if (!font) return std::move(font).error();
     fonts.push_back(std::move(*font));
   }
@@ -264,8 +265,9 @@ class MemorySource : public bdf::ByteSource {
 Result<std::vector<std::uint8_t>> ConvertFromSource(bdf::ByteSource& source,
                                                     const std::string& name, const Plan& plan,
                                                     bdf::LineReaderState& lines,
+                                                    const std::stop_token& stop,
                                                     std::vector<Warning>* warnings = nullptr) {
-  auto font = Scan(source, name, plan, lines);
+  auto font = Scan(source, name, plan, lines, stop);
   if (!font) return std::move(font).error();
   std::vector<FontModel> fonts;
   fonts.push_back(std::move(*font));
@@ -370,10 +372,10 @@ Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionO
   }
   auto plan = PlanFor(options);
   if (!plan) return std::move(plan).error();
-  InputSource source(*file, std::move(*start), std::move(stop));
+  InputSource source(*file, std::move(*start));
   FontBytes font;
   font.converted = true;
-  auto bytes = ConvertFromSource(source, path, *plan, state_->lines, &font.warnings);
+  auto bytes = ConvertFromSource(source, path, *plan, state_->lines, stop, &font.warnings);
   if (!bytes) return std::move(bytes).error();
   font.bytes = std::move(*bytes);
   font.fileSize = font.bytes.size();
@@ -386,7 +388,7 @@ Result<std::vector<std::uint8_t>> ConvertBdfBytes(std::string_view bytes,
   if (!plan) return std::move(plan).error();
   MemorySource source(bytes);
   bdf::LineReaderState lines;
-  return ConvertFromSource(source, "memory", *plan, lines);
+  return ConvertFromSource(source, "memory", *plan, lines, {});
 }
 
 Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,

@@ -31,7 +31,6 @@ Result<platform::InputFile> OpenInput(const std::string& path, InputPolicy polic
 }
 
 Result<std::size_t> InputSource::Read(std::span<char> buffer) {
-  if (stop_.stop_requested()) return Diagnostic{.text = "stopped"};
   if (at_ < prefix_.size()) {
     const std::size_t count = std::min(buffer.size(), prefix_.size() - at_);
     std::copy_n(prefix_.data() + at_, count, buffer.data());
@@ -39,6 +38,11 @@ Result<std::size_t> InputSource::Read(std::span<char> buffer) {
     return count;
   }
   return file_.Read(buffer);
+}
+
+Result<std::size_t> StoppableSource::Read(std::span<char> buffer) {
+  if (stop_.stop_requested()) return Diagnostic{.text = "stopped"};
+  return source_.Read(buffer);
 }
 
 std::vector<platform::FileIdentity> IdentitiesOf(const std::vector<std::string>& paths) {

@@ -21,17 +21,31 @@ Result<platform::InputFile> OpenInput(const std::string& path, InputPolicy polic
                                       const std::string& output);
 
 // An open input as a byte source: first `prefix` (bytes already read from
-// it), then the rest of the file. Reads fail once a stop is requested.
+// it), then the rest of the file.
 class InputSource : public bdf::ByteSource {
  public:
-  InputSource(platform::InputFile& file, std::string prefix, std::stop_token stop)
-      : file_(file), prefix_(std::move(prefix)), stop_(std::move(stop)) {}
+  InputSource(platform::InputFile& file, std::string prefix)
+      : file_(file), prefix_(std::move(prefix)) {}
   Result<std::size_t> Read(std::span<char> buffer) override;
 
  private:
   platform::InputFile& file_;
   std::string prefix_;
   std::size_t at_ = 0;
+};
+
+// Another source whose reads fail once a stop is requested. Put around the
+// decompressed text, it is asked at every buffer of text, however much the
+// compressed input inflates.
+class StoppableSource : public bdf::ByteSource {
+ public:
+  StoppableSource(bdf::ByteSource& source, std::stop_token stop)
+      : source_(source), stop_(std::move(stop)) {}
+  Result<std::size_t> Read(std::span<char> buffer) override;
+  bool DataRefused() const override { return source_.DataRefused(); }
+
+ private:
+  bdf::ByteSource& source_;
   std::stop_token stop_;
 };
 

@@ -75,10 +75,10 @@ TEST(PlanKvn, RefusesWhatTheLayoutCannotHoldNamingTheLine) {
                    "Value out of range at line 1! [ENCODING 65535] (a font holds at most 65535 "
                    "glyphs)"});
   cases.push_back({test::ModelOf(61, 40, 0, {{65, 0, {}}}),
-                   "Value out of range at line 0! [FONTBOUNDINGBOX 61 40 -24 -7] (a glyph needs "
+                   "Value out of range! [FONTBOUNDINGBOX 61 40 -24 -7] (a glyph needs "
                    "320 bytes; the most is 255)"});
   cases.push_back({test::ModelOf(256, 1, 0, {{65, 0, {}}}),
-                   "Value out of range at line 0! [FONTBOUNDINGBOX 61 40 -24 -7] (the cell is 256 "
+                   "Value out of range! [FONTBOUNDINGBOX 61 40 -24 -7] (the cell is 256 "
                    "pixels wide; the most is 255)"});
   for (auto& c : cases) {
     c.model.boxLine = "FONTBOUNDINGBOX 61 40 -24 -7";

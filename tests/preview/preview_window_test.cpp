@@ -1,20 +1,27 @@
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QFutureWatcher>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 #include "pipeline/conversion.h"
 #include "preview_window.h"
 #include "render/glyph_sheet.h"
+#include "slow_input.h"
+#include "writer_cases.h"
 
 namespace {
 
@@ -53,8 +60,7 @@ QByteArray Read(const QString& path) {
 bool Convert(const QString& bdf, const QString& kvn, const kelvane::ConversionOptions& options) {
   const kelvane::ConversionRequest request{
       {bdf.toStdString()}, kvn.toStdString(), kelvane::InputPolicy::kRegularFilesOnly, options};
-  kelvane::bdf::LineReaderState state;
-  return kelvane::Convert(request, state).ok();
+  return kelvane::Converter().Convert(request).ok();
 }
 
 // The image row by row, each ended by '\n': '#' ink, '.' paper, 'r' the red mark, '?' else.
@@ -94,7 +100,7 @@ struct Fixture {
     return Write(Path(name), bytes) ? Path(name) : QString();
   }
   QAction* Action(const char* name) { return window.findChild<QAction*>(name); }
-  // Waits until every load and pending options change is done.
+  // Waits until all work and any pending options change is done.
   bool Settle() {
     return QTest::qWaitFor([this] { return document.settled(); }, 20000);
   }
@@ -130,7 +136,8 @@ class PreviewWindowTest : public QObject {
     Fixture f;
     const QString plain = f.WriteFont("small.bdf", SmallFont());
     if (name.endsWith(".gz")) {
-      QCOMPARE(QProcess::execute(QStringLiteral("gzip"), {QStringLiteral("-k"), plain}), 0);
+      QVERIFY(Write(f.Path(name), QByteArray::fromStdString(
+                                      kelvane::test::GzipMember(SmallFont().toStdString()))));
     } else if (name.endsWith(".kvn")) {
       kelvane::ConversionOptions options;
       options.charset = "shift_jis";
@@ -215,24 +222,20 @@ class PreviewWindowTest : public QObject {
     QCOMPARE(Read(f.Path("out.kvn")), Read(f.Path("expected.kvn")));
   }
 
-  void ZoomScalesTheSheetAndThePngs() {
+  void ZoomScalesTheSheetAndTheSamplePng() {
     Fixture f;
     QVERIFY(f.OpenSmall());
     const QSize one = f.sheet->size();
     f.zoom->setValue(8);
-    // 16 cells a row, each 4 font pixels wide.
-    QCOMPARE(f.sheet->width() - one.width(), 16 * (4 * 8 - 4));
+    // 16 cells a row, each 4 font pixels wide, and the labels' margins of 2 x zoom each side.
+    QCOMPARE(f.sheet->width() - one.width(), 16 * (4 * 8 - 4) + 4 * (8 - 1));
     QVERIFY(f.sheet->height() >= 4 * 8 + 2);
 
-    f.answers << f.Path("sheet.png") << f.Path("sample.png");
-    f.Action("actionSaveSheetPng")->trigger();
-    const kvn_font& font = f.document.font()->loaded->font;
-    const auto size = kelvane::SheetSizeFor(font, kelvane::SheetOrder(font), 8);
-    QCOMPARE(QImage(f.Path("sheet.png")).size(),
-             QSize(static_cast<int>(size.width), static_cast<int>(size.height)));
     // The sample line alone, without the strip of marks.
+    f.answers << f.Path("sample.png");
     f.sample->setText(QStringLiteral("AB"));
     f.Action("actionSaveSamplePng")->trigger();
+    QVERIFY(f.Settle());
     QCOMPARE(QImage(f.Path("sample.png")).size(), QSize(2 * 4 * 8, 4 * 8));
   }
 
@@ -242,13 +245,13 @@ class PreviewWindowTest : public QObject {
     QTest::addColumn<QString>("subset");
     QTest::addColumn<QString>("text");
     // An ISO 10646 font has no codes of its own to keep.
-    QTest::newRow("no code set") << "small.bdf" << SmallFont() << ""
-                                 << "small.bdf: CHARSET is not support!";
+    QTest::newRow("no code set")
+        << "small.bdf" << SmallFont() << ""
+        << "small.bdf: CHARSET is not support! [ISO10646] (choose a code set to map it)";
     QTest::newRow("empty subset") << "small.bdf" << SmallFont() << "xyz"
                                   << "small.bdf: No glyph is left in the subset";
     QTest::newRow("short kvn") << "short.kvn" << QByteArray("\x01\x00\x00", 3) << ""
                                << "short.kvn: " + QString(kvn_status_text(KVN_SHORTER_THAN_HEADER));
-    QTest::newRow("no file") << "none.bdf" << QByteArray() << QString() << "none.bdf: ";
   }
   void RefusedFontsAreExplained() {
     QFETCH(QString, name);
@@ -256,7 +259,7 @@ class PreviewWindowTest : public QObject {
     QFETCH(QString, subset);
     QFETCH(QString, text);
     Fixture f;
-    if (!bytes.isEmpty()) QVERIFY(Write(f.Path(name), bytes));
+    QVERIFY(Write(f.Path(name), bytes));
     if (!subset.isEmpty()) {
       f.window.SetCharset("unicode");
       f.subset->setPlainText(subset);
@@ -280,7 +283,6 @@ class PreviewWindowTest : public QObject {
     f.window.OpenFile(large);
     f.window.OpenFile(f.WriteFont("small.bdf", SmallFont()));
     QVERIFY(f.Settle());
-    QTRY_VERIFY_WITH_TIMEOUT(f.document.findChildren<QFutureWatcherBase*>().isEmpty(), 20000);
     QCOMPARE(f.GlyphCount(), 3);
 
     f.window.OpenFile(large);
@@ -293,6 +295,95 @@ class PreviewWindowTest : public QObject {
     const int rowStep = f.sheet->height() / (20000 / 16);
     QVERIFY2(f.sheet->lastPaintedCells() <= 16 * (area->viewport()->height() / rowStep + 2),
              qPrintable(QString::number(f.sheet->lastPaintedCells())));
+  }
+
+  // Save Sheet PNG replaces files as every writer does.
+  void SheetPngIsWrittenAsEveryWriterWrites_data() {
+    QTest::addColumn<int>("index");
+    const auto cases = kelvane::test::WriterCases();
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      if (!cases[i].readsStandardInput) {
+        QTest::newRow(cases[i].name.c_str()) << static_cast<int>(i);
+      }
+    }
+  }
+  void SheetPngIsWrittenAsEveryWriterWrites() {
+    QFETCH(int, index);
+    const kelvane::test::WriterCase c = kelvane::test::WriterCases().at(index);
+    Fixture f;
+    QVERIFY(f.OpenSmall());
+    const std::filesystem::path dir = QFile::encodeName(f.dir.path()).toStdString();
+    const std::string output = c.prepare(dir, "small.bdf");
+    if (output.empty()) QSKIP("needs root");
+    const auto before = kelvane::test::TakeSnapshot(dir);
+    f.answers << QFile::decodeName((dir / output).c_str());
+    f.Action("actionSaveSheetPng")->trigger();
+    const bool settled = f.Settle();
+    const auto after = kelvane::test::TakeSnapshot(dir);
+    const QSize written = QImage(QFile::decodeName((dir / output).c_str()), "PNG").size();
+    const auto& told = testing::UnitTest::GetInstance()->ad_hoc_test_result();
+    const int failures = told.total_part_count();
+    c.check(dir);
+    QCOMPARE(told.total_part_count(), failures);
+    QVERIFY(settled);
+    if (c.refusal.empty()) {
+      QVERIFY2(f.message->text().startsWith("Wrote "), qPrintable(f.message->text()));
+      const kvn_font& font = f.document.font()->loaded->font;
+      const auto size = kelvane::SheetSizeFor(font, kelvane::SheetOrder(font), 1);
+      QCOMPARE(written, QSize(static_cast<int>(size.width), static_cast<int>(size.height)));
+    } else {
+      QVERIFY2(f.message->text().contains(QString::fromStdString(c.refusal)),
+               qPrintable(f.message->text()));
+      QVERIFY(after == before);
+    }
+  }
+
+  // Files that are no regular files are refused at once, whether opened as
+  // a font or loaded as a subset: nothing waits on a FIFO or reads /dev/zero.
+  void UnreadableFilesAreRefusedAtOnce_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("file");
+    for (const char* action : {"actionOpen", "actionLoadSubset"}) {
+      for (const char* file : {"folder", "fifo", "/dev/zero"}) {
+        QTest::addRow("%s %s", action, file) << action << file;
+      }
+    }
+  }
+  void UnreadableFilesAreRefusedAtOnce() {
+    QFETCH(QString, action);
+    QFETCH(QString, file);
+    Fixture f;
+    QVERIFY(f.OpenSmall());
+    const QString path = file.startsWith('/') ? file : f.Path(file);
+    QVERIFY(QDir().mkdir(f.Path("folder")));
+    QCOMPARE(mkfifo(QFile::encodeName(f.Path("fifo")).constData(), 0600), 0);
+    f.answers << path;
+    f.Action(action.toLatin1().constData())->trigger();
+    QVERIFY(QTest::qWaitFor([&] { return f.message->text().contains("Cannot open file!"); }, 1000));
+    const QRegularExpression refusal(
+        QStringLiteral("^%1: Cannot open file! \\[.+\\] \\(.+\\)$")
+            .arg(QRegularExpression::escape(QFileInfo(path).fileName())));
+    QVERIFY2(refusal.match(f.message->text()).hasMatch(), qPrintable(f.message->text()));
+    QVERIFY(f.Settle());
+    QCOMPARE(f.GlyphCount(), action == "actionOpen" ? -1 : 3);
+    QCOMPARE(f.subset->toPlainText(), QString());
+  }
+
+  // Closing the window while a font loads stops the load and waits for it.
+  void ClosingStopsALoad() {
+    QTemporaryDir dir;
+    const std::string slow = QFile::encodeName(dir.filePath("slow.bdf.gz")).toStdString();
+    QVERIFY(kelvane::test::WriteSlowBdf(slow));
+    auto f = std::make_unique<Fixture>();
+    f->window.OpenFile(QFile::decodeName(slow.c_str()));
+    QVERIFY(QTest::qWaitFor([&] { return kelvane::test::OpenCount(slow) > 0; }, 5000));
+    QVERIFY(f->document.busy());
+    QElapsedTimer timer;
+    timer.start();
+    f.reset();
+    // Stopped: read to its end, the file takes many seconds.
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(kelvane::test::OpenCount(slow), 0);
   }
 };
 

@@ -1,37 +1,35 @@
-#ifndef _WIN32
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <optional>
-#include <thread>
 
 #include "dialog_filter.h"
 #include "main_window.h"
+#include "slow_input.h"
 #include "ui_font.h"
 
 namespace {
 
-// Writes a font of `glyphs` glyphs under the given CHARSET_REGISTRY.
-bool WriteBdf(const QString& path, const QByteArray& registry, int glyphs = 1) {
+// Writes a font of `glyphs` glyphs under the given CHARSET_REGISTRY, each
+// glyph's two rows `rise` pixels above the baseline of its 8x8 box.
+bool WriteBdf(const QString& path, const QByteArray& registry, int glyphs = 1, int rise = 0) {
   QByteArray bdf =
       "STARTFONT 2.1\nFONT f\nSIZE 8 75 75\nFONTBOUNDINGBOX 8 8 0 0\nSTARTPROPERTIES 1\n";
   bdf += "CHARSET_REGISTRY \"" + registry + "\"\nENDPROPERTIES\nCHARS " +
          QByteArray::number(glyphs) + "\n";
   for (int i = 0; i < glyphs; ++i)
     bdf += "STARTCHAR g\nENCODING " + QByteArray::number(65 + i) +
-           "\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 2 0 0\nBITMAP\n7E\n42\nENDCHAR\n";
+           "\nSWIDTH 500 0\nDWIDTH 8 0\nBBX 8 2 0 " + QByteArray::number(rise) +
+           "\nBITMAP\n7E\n42\nENDCHAR\n";
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bdf + "ENDFONT\n") > 0;
 }
@@ -40,11 +38,12 @@ const char* Cursor(const QWidget& w) { return w.cursor().shape() == Qt::WaitCurs
 
 // One shown window over a scratch directory, whose file chooser offers `pick`.
 // It notes the window's state each time the Convert button is painted, and
-// notes, then closes, each message box.
+// notes, then closes, each message box. Its timer ticks while the event loop runs.
 struct Fixture : QObject {
   QTemporaryDir dir;
   std::optional<QString> pick;  // none cancels the chooser
   QStringList painted, boxes, filters;
+  int ticks = 0;
   kelvane::MainWindow window{[this](QWidget*, const QString& filter) {
     filters << filter;
     return pick;
@@ -74,6 +73,7 @@ struct Fixture : QObject {
     return false;
   }
   void timerEvent(QTimerEvent*) override {
+    ++ticks;
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr || !box->isVisible()) return;
     const bool warningOk = box->icon() == QMessageBox::Warning &&
@@ -91,6 +91,10 @@ struct Fixture : QObject {
     painted.clear();
     if (byEnter) return QTest::keyClick(field, Qt::Key_Return);
     QTest::mouseClick(convert, Qt::LeftButton);
+  }
+  // Waits until the conversion has ended and its outcome is shown.
+  bool Settle() const {
+    return QTest::qWaitFor([this] { return convert->text() == "Convert"; }, 20000);
   }
   // Drags the URLs over the window and drops them, even when the drag was
   // refused; returns whether it was accepted.
@@ -115,21 +119,29 @@ class MainWindowTest : public QObject {
   void ConvertWritesFontBeside_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("glyphs");
-    QTest::newRow("plain") << "k8" << 1;
-    QTest::newRow("Japanese") << "東京ゴシック8" << 3;
-    QTest::newRow("percent sign") << "50%3" << 2;
+    QTest::addColumn<int>("rise");
+    QTest::addColumn<QString>("warnings");  // told after the glyph count
+    QTest::newRow("plain") << "k8" << 1 << 0 << "";
+    QTest::newRow("Japanese") << "東京ゴシック8" << 3 << 0 << "";
+    QTest::newRow("percent sign") << "50%3" << 2 << 0 << "";
+    QTest::newRow("pixels cut")
+        << "k8" << 2 << 7
+        << "; 2 glyphs have pixels outside FONTBOUNDINGBOX 8 8 0 0; those pixels were cut";
   }
 
   void ConvertWritesFontBeside() {
     QFETCH(QString, name);
     QFETCH(int, glyphs);
+    QFETCH(int, rise);
+    QFETCH(QString, warnings);
     Fixture f;
-    QVERIFY(WriteBdf(f.Path(name + ".bdf"), "ISO8859", glyphs));
+    QVERIFY(WriteBdf(f.Path(name + ".bdf"), "ISO8859", glyphs, rise));
     const QString done =
-        QStringLiteral("kelvane - %1.kvn: %2 glyphs").arg(name, QString::number(glyphs));
+        QStringLiteral("kelvane - %1.kvn: %2 glyphs").arg(name, QString::number(glyphs)) + warnings;
     for (bool byEnter : {false, true}) {
       QFile::remove(f.Path(name + ".kvn"));
       f.Convert(f.Path(name + ".bdf"), byEnter);
+      QVERIFY(f.Settle());
       QCOMPARE(f.boxes, QStringList());
       QVERIFY(QFileInfo(f.Path(name + ".kvn")).size() > 0);
       // Painted busy while converting, under the plain title even after a conversion.
@@ -141,12 +153,13 @@ class MainWindowTest : public QObject {
   void RefusalShowsLiteralText_data() {
     QTest::addColumn<QByteArray>("registry");  // none: a FIFO with no writer instead of a font
     QTest::addColumn<QString>("text");  // %1 stands for the input's path, %2 for the registry
-    QTest::newRow("charset") << QByteArray("ISO10646") << "CHARSET is not support! [%2]";
+    // A character set that an output code set maps is named with the remedy.
+    QTest::newRow("charset") << QByteArray("ISO10646")
+                             << "CHARSET is not support! [%2] (kelvane-preview or bdf2kvn "
+                                "--charset maps it)";
     QTest::newRow("huge image markup")
         << QByteArray("<img src=x width=99999 height=99999>") << "CHARSET is not support! [%2]";
-#ifndef _WIN32
     QTest::newRow("FIFO") << QByteArray() << "Cannot open file! [%1] (not a regular file)";
-#endif
   }
 
   void RefusalShowsLiteralText() {
@@ -154,26 +167,10 @@ class MainWindowTest : public QObject {
     QFETCH(QString, text);
     Fixture f;
     const QString path = f.Path("in.bdf");
-    std::atomic<int> readers{0};
-    std::jthread writer;
     if (!registry.isNull()) QVERIFY(WriteBdf(path, registry));
-#ifndef _WIN32
-    if (registry.isNull()) {
-      QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-      // Opens the writing end whenever a reader waits on the FIFO, so that a
-      // window which opens it fails here instead of hanging.
-      writer = std::jthread([&readers, fifo = QFile::encodeName(path)](std::stop_token stop) {
-        for (; !stop.stop_requested(); std::this_thread::sleep_for(std::chrono::milliseconds(5))) {
-          const int fd = open(fifo.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-          if (fd < 0) continue;
-          ++readers;
-          close(fd);
-        }
-      });
-    }
-#endif
+    if (registry.isNull()) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     f.Convert(path, false);
-    QCOMPARE(readers.load(), 0);
+    QVERIFY(f.Settle());
     QCOMPARE(f.boxes, QStringList("Error | " + text.replace("%1", path).replace("%2", registry) +
                                   " | warning, OK | plain text | small | Processing ... | "
                                   "wait/wait | kelvane"));
@@ -181,24 +178,55 @@ class MainWindowTest : public QObject {
 
   void Drops() {
     Fixture f;
-#ifndef _WIN32  // a dropped file named by bytes that are not UTF-8
+    // A dropped file named by bytes that are not UTF-8.
     const std::string dir = QFile::encodeName(f.dir.path()).toStdString() + "/";
     QVERIFY(WriteBdf(f.Path("k8.bdf"), "ISO8859"));
     std::filesystem::copy_file(dir + "k8.bdf", dir + "f\xff.bdf");
     const QByteArray dropped = QByteArray::fromStdString(dir + "f\xff.bdf");
     QVERIFY(f.Drop({QUrl::fromEncoded("file://" + dropped.toPercentEncoding("/"))}));
     f.Convert(QString(), false);
+    QVERIFY(f.Settle());
     QCOMPARE(f.boxes, QStringList());
     QVERIFY(std::filesystem::file_size(dir + "f\xff.kvn") > 0);
     // Once edited, the field's own text is converted, not the dropped file.
     f.Convert(f.Path("k8.bdf"), false);
+    QVERIFY(f.Settle());
     QCOMPARE(f.boxes, QStringList());
     QVERIFY(QFileInfo::exists(f.Path("k8.kvn")));
-#endif
     f.field->setText(QStringLiteral("typed"));
     QVERIFY(!f.Drop({QUrl::fromLocalFile("/fonts/a.bdf"), QUrl::fromLocalFile("/fonts/b.bdf")}));
     QVERIFY(!f.Drop({QUrl(QStringLiteral("https://example.com/k12.bdf"))}));
     QCOMPARE(f.field->text(), QStringLiteral("typed"));
+  }
+
+  // A long conversion leaves the window answering and refuses a second one;
+  // closing the window stops it, and nothing is written.
+  void LongConversionEndsWithTheWindow() {
+    Fixture f;
+    const std::string slow = QFile::encodeName(f.Path("slow.bdf.gz")).toStdString();
+    QVERIFY(kelvane::test::WriteSlowBdf(slow));
+    QVERIFY(WriteBdf(f.Path("k8.bdf"), "ISO8859"));
+    f.Convert(f.Path("slow.bdf.gz"), false);
+    QVERIFY(QTest::qWaitFor([&] { return kelvane::test::OpenCount(slow) > 0; }, 5000));
+    const int ticks = f.ticks;
+    QTest::qWait(200);
+    QVERIFY(f.ticks > ticks + 5);
+    QVERIFY(f.painted.contains("Processing ... | wait/wait | kelvane"));
+    f.Convert(f.Path("k8.bdf"), false);
+    QTest::qWait(100);
+    QCOMPARE(f.State(), "Processing ... | wait/wait | kelvane");
+
+    QElapsedTimer timer;
+    timer.start();
+    f.window.close();
+    // Stopped and waited for: read to its end, the file takes many seconds.
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(kelvane::test::OpenCount(slow), 0);
+    QTest::qWait(100);  // an outcome on its way would be shown now
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList({"k8.bdf", "slow.bdf.gz"}));
+    QCOMPARE(f.State(), "Convert | -/- | kelvane");
+    QCOMPARE(f.boxes, QStringList());
   }
 
   void BrowseFillsFieldFromChooser() {
