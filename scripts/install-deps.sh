@@ -4,12 +4,13 @@
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
-  qt6-base-dev libgl-dev libcli11-dev libicu-dev zlib1g-dev libpng-dev fonts-ipafont-gothic)
+  qt6-base-dev libgl-dev libcli11-dev libicu-dev zlib1g-dev libpng-dev fonts-ipafont-gothic
+  libfreetype-dev xfonts-utils python3-fonttools)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 screenshot_pkgs=(xvfb x11-apps x11-utils imagemagick xauth xdotool)
-bench_pkgs=(xfonts-utils time strace)
+bench_pkgs=(xfonts-utils time strace otf2bdf)
 fonts_pkgs=(pcf2bdf xfonts-base xfonts-75dpi xfonts-100dpi xfonts-shinonome xfonts-intl-japanese
-  xfonts-efont-unicode)
+  xfonts-efont-unicode xfonts-unifont fonts-unifont fonts-misaki fonts-terminus-otb otf2bdf)
 
 case "${1:-build}" in
   build) wanted=("${build_pkgs[@]}") ;;
