@@ -52,8 +52,12 @@ Status MapCodes(FontModel& model) {
     const std::string file = model.files.empty() ? std::string() : model.files.front();
     return Diagnostic{file, 0, CharsetNotSupported(model.registry)};
   }
-  for (Glyph& glyph : model.glyphs) glyph.code = ConvertCode(charset, glyph.sourceCode);
-  model.defaultCode = ConvertCode(charset, model.defaultChar.value_or(0));
+  // A glyph without a code of its own keeps having none.
+  const auto convert = [charset](std::int32_t code) {
+    return code == kNoCode ? kNoCode : ConvertCode(charset, code);
+  };
+  for (Glyph& glyph : model.glyphs) glyph.code = convert(glyph.sourceCode);
+  model.defaultCode = convert(model.defaultChar.value_or(0));
   return Ok();
 }
 

@@ -123,8 +123,8 @@ std::vector<std::string> LeftOutNote(const FontModel& font,
     if (++count > kNamedLeftOut) continue;
     const Glyph& glyph = font.glyphs[i];
     named += (count > 1 ? ", " : "") +
-             (chars[i] ? DescribeCharacter(*chars[i]) : "code " + Hex(glyph.sourceCode)) +
-             " (line " + std::to_string(glyph.source.line) + ")";
+             (chars[i] ? DescribeCharacter(*chars[i]) : "code " + Hex(glyph.sourceCode));
+    if (glyph.source.line > 0) named += " (line " + std::to_string(glyph.source.line) + ")";
   }
   if (count == 0) return {};
   const std::string what = count == 1 ? " glyph " + why.one + " and was left out: "
@@ -168,7 +168,10 @@ Result<std::vector<std::string>> MapToOutput(FontModel& font, const CodeSpace& o
                       "No glyph has a code in the output's code set! [" + output.name() + "]"};
   }
   std::vector<bool> noCode(font.glyphs.size());
-  for (std::size_t i = 0; i < noCode.size(); ++i) noCode[i] = !used[i] && !setAside[i];
+  // A glyph without a code of its own (a default glyph) is not left out for that.
+  for (std::size_t i = 0; i < noCode.size(); ++i) {
+    noCode[i] = !used[i] && !setAside[i] && font.glyphs[i].sourceCode != kNoCode;
+  }
   auto notes = LeftOutNote(font, chars, noCode,
                            {"has no code in " + output.name(), "have no code in " + output.name()});
   for (std::string& note : LeftOutNote(

@@ -1,5 +1,7 @@
 #include "pipeline/conversion.h"
 
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 #include "bdf/bdf_scan.h"
@@ -20,6 +22,8 @@
 #include "pipeline_messages.h"
 #include "platform/file_replacement.h"
 #include "platform/large_buffer.h"
+#include "simple_fonts/simple_fonts.h"
+#include "typeface/typeface_reader.h"
 
 namespace kelvane {
 
@@ -36,6 +40,7 @@ constexpr std::uint64_t kMostCounted = std::uint64_t{1} << 32;
 
 // The options in the form the stages use.
 struct Plan {
+  ConversionOptions options;
   JapaneseTable table = JapaneseTable::kCp932;
   std::optional<CodeSpace> output;
   std::optional<Subset> subset;
@@ -51,6 +56,7 @@ Diagnostic UnknownTable(const std::string& name) {
 
 Result<Plan> PlanFor(const ConversionOptions& options) {
   Plan plan;
+  plan.options = options;
   const auto table = JapaneseTableNamed(options.table);
   if (!table) return UnknownTable(options.table);
   plan.table = *table;
@@ -68,23 +74,21 @@ Result<Plan> PlanFor(const ConversionOptions& options) {
   return plan;
 }
 
-// Reads one font from `source`: what its first bytes say it is decides the
-// reader, and a file that is no font of a known kind is refused as such.
-Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const Plan& plan,
-                       bdf::LineReaderState& lines, const std::stop_token& stop) {
-  bdf::GzipOrPlainSource decoded(source);
-  StoppableSource stoppable(decoded, stop);
-  bdf::ByteInput input(stoppable);
-  input.AtEnd();  // reads the first bytes
-  bdf::ScanOptions options;
-  const auto notBdf = NotBdfReason(SniffFileKind(input.FirstBytes()), decoded.compressed());
-  if (notBdf && !input.ReadFailure()) {
-    if (SniffFileKind(input.FirstBytes()) != FileKind::kBinary) {
-      return Diagnostic{name, 0, FileNotSupported(*notBdf)};
-    }
-    options.notAFont = *notBdf;
+// A refusal of a font's character set is mended by choosing an output code set
+// when the characters of its codes are known.
+Diagnostic WithCharsetRemedy(Diagnostic refusal, std::string_view registry,
+                             std::string_view encoding, const Plan& plan) {
+  if (!plan.output && CodeSpace::ForFont(registry, encoding, plan.table)) {
+    refusal.remedy = Remedy::kMapCharset;
   }
+  return refusal;
+}
+
+Result<FontModel> ScanBdfText(bdf::ByteInput& input, const std::string& name, const Plan& plan,
+                              bdf::LineReaderState& lines, std::string notAFont = {}) {
+  bdf::ScanOptions options;
   options.refuseCell = kvn::CellLimitReason;
+  options.notAFont = std::move(notAFont);
   std::string refusedRegistry;
   if (!plan.output) {  // with an output code set, any character set that can be mapped is read
     options.refuseRegistry = [&refusedRegistry](std::string_view registry) {
@@ -95,11 +99,112 @@ Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const P
   }
   auto font =
       bdf::ScanBdf(input, lines, name, options, FontModel(platform::LargeBufferResource()));
-  // Choosing an output code set maps a font whose characters are known.
-  if (!font && !refusedRegistry.empty() && CodeSpace::ForFont(refusedRegistry, "", plan.table)) {
-    Diagnostic refusal = std::move(font).error();
-    refusal.remedy = Remedy::kMapCharset;
-    return refusal;
+  if (!font && !refusedRegistry.empty()) {
+    return WithCharsetRemedy(std::move(font).error(), refusedRegistry, "", plan);
+  }
+  return font;
+}
+
+// The rest of the input, after the bytes already buffered.
+Result<std::string> RestOf(bdf::ByteInput& input, const std::string& name) {
+  std::string bytes;
+  while (!input.AtEnd()) {
+    const std::string_view buffered = input.Buffered();
+    bytes.append(buffered);
+    input.Consume(buffered.size());
+  }
+  if (const auto& failure = input.ReadFailure()) {
+    if (input.DataRefused()) return Diagnostic{name, 0, failure->text};
+    return Diagnostic{name, 0, CannotReadFile(name, failure->text)};
+  }
+  return bytes;
+}
+
+// The glyphs of a Unicode outline font worth drawing: those the output code set
+// and the subset keep.
+std::function<bool(std::int32_t)> WantedCharacters(const Plan& plan) {
+  if (!plan.output) return [](std::int32_t) { return false; };  // refused once read
+  return [&plan](std::int32_t code) {
+    if (code < 0) return false;
+    const auto c = static_cast<char32_t>(code);
+    const std::vector<std::int32_t> codes = plan.output->CodesFor(c);
+    if (codes.empty()) return false;
+    if (!plan.subset) return true;
+    const auto& chars = plan.subset->characters;
+    const auto variant = plan.output->VariantOf(c);
+    if (chars && (std::binary_search(chars->begin(), chars->end(), c) ||
+                  (variant && std::binary_search(chars->begin(), chars->end(), *variant)))) {
+      return true;
+    }
+    return std::any_of(codes.begin(), codes.end(), [&](std::int32_t each) {
+      return std::any_of(plan.subset->codes.begin(), plan.subset->codes.end(),
+                         [each](const CodeInterval& i) { return each >= i.first && each <= i.last; });
+    });
+  };
+}
+
+typeface::FaceOptions FaceOptionsFor(const Plan& plan, FileKind kind) {
+  const ConversionOptions& options = plan.options;
+  typeface::FaceOptions face;
+  face.face = options.face;
+  face.pixelSize = options.pixelSize;
+  face.outline = options.outline;
+  face.hinting = options.hinting == Hinting::kAuto   ? typeface::Hinting::kAuto
+                 : options.hinting == Hinting::kNone ? typeface::Hinting::kNone
+                                                     : typeface::Hinting::kNative;
+  face.cell = options.cell;
+  // Only a TrueType or OpenType font's codes are characters; other fonts are
+  // cheap to read whole.
+  if (kind == FileKind::kSfnt) face.wanted = WantedCharacters(plan);
+  return face;
+}
+
+// Reads a font held whole in memory with the reader of its kind.
+Result<FontModel> ReadWhole(const std::string& bytes, FileKind kind, const std::string& name,
+                            const Plan& plan) {
+  const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  FontModel model(platform::LargeBufferResource());
+  switch (kind) {
+    case FileKind::kFontx2:
+      return simple::ReadFontx2(data, name, kvn::CellLimitReason, std::move(model));
+    case FileKind::kPsf1:
+    case FileKind::kPsf2:
+      return simple::ReadPsf(data, name, kvn::CellLimitReason, std::move(model));
+    case FileKind::kHex:
+      return simple::ReadHex(data, name, kvn::CellLimitReason, std::move(model));
+    default:
+      return typeface::ReadTypeface(data, name, FaceOptionsFor(plan, kind), kvn::CellLimitReason,
+                                    std::move(model));
+  }
+}
+
+// Reads one font from `source`: what its first bytes say it is decides the
+// reader, and a file that is no font of a known kind is refused as such.
+Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const Plan& plan,
+                       bdf::LineReaderState& lines, const std::stop_token& stop) {
+  bdf::GzipOrPlainSource decoded(source);
+  StoppableSource stoppable(decoded, stop);
+  bdf::ByteInput input(stoppable);
+  input.AtEnd();  // reads the first bytes
+  FileKind kind = SniffFileKind(input.FirstBytes());
+  if (kind == FileKind::kEmpty || (kind == FileKind::kGzip && decoded.compressed())) {
+    if (!input.ReadFailure()) {
+      return Diagnostic{name, 0, FileNotSupported(*UnreadableReason(kind, decoded.compressed()))};
+    }
+  }
+  if (!ReadsWholeFile(kind)) return ScanBdfText(input, name, plan, lines);
+  auto bytes = RestOf(input, name);
+  if (!bytes) return std::move(bytes).error();
+  kind = SniffFileKind(std::string_view(*bytes).substr(0, kSniffBytes), bytes->size());
+  if (kind == FileKind::kBinary) {
+    // Binary data that holds a BDF font after all is read as one.
+    bdf::ByteInput text(std::move(*bytes));
+    return ScanBdfText(text, name, plan, lines, *UnreadableReason(kind, false));
+  }
+  auto font = ReadWhole(*bytes, kind, name, plan);
+  if (font && !plan.output && !font->registry.empty() && RegistryRefusal(font->registry)) {
+    return WithCharsetRemedy({name, 0, CharsetNotSupported(font->registry)}, font->registry,
+                             font->encoding, plan);
   }
   return font;
 }
@@ -352,7 +457,11 @@ Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionO
   }
   if (!start) return Diagnostic{path, 0, CannotReadFile(path, start.error().text)};
 
-  if (!HasLongSignature(SniffFileKind(std::string_view(*start).substr(0, kSniffBytes)))) {
+  const std::optional<std::uint64_t> size =
+      start->size() < kvn::kLargestFontBytes ? std::optional<std::uint64_t>(start->size())
+                                             : std::nullopt;
+  const FileKind kind = SniffFileKind(std::string_view(*start).substr(0, kSniffBytes), size);
+  if (!HasLongSignature(kind)) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(start->data());
     const auto refusal = kvn::ReaderRefusal(std::span(data, start->size()));
     if (!refusal) {
@@ -368,7 +477,11 @@ Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionO
       }
       return font;
     }
-    if (!HasBdfName(path)) return Diagnostic{path, 0, *refusal};
+    // A file the reader refuses is read as a font when its name says BDF or
+    // its first bytes a font of a kind with a short signature.
+    const bool shortSignature =
+        kind == FileKind::kWindows || kind == FileKind::kPsf1 || kind == FileKind::kHex;
+    if (!HasBdfName(path) && !shortSignature) return Diagnostic{path, 0, *refusal};
   }
   auto plan = PlanFor(options);
   if (!plan) return std::move(plan).error();

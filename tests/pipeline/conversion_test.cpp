@@ -125,10 +125,10 @@ TEST(Convert, RefusesWithOneMessageAndChangesNothing) {
       // What the first bytes say the file is, whatever its name.
       {"\x01"
        "fcp\x0e\x00\x00\x00",
-       "File is not support ! (a PCF font, not BDF; pcf2bdf converts it)"},
+       "File is not support ! (FreeType: invalid stream operation)"},
       {Gzip(Gzip(kBox + kA)), "File is not support ! (gzip data inside gzip data)"},
       {Gzip(""), "File is not support ! (an empty file)"},
-      {std::string("\x05\x00\x01\x00", 4), "File is not support ! (binary data, not a BDF font)"},
+      {std::string("\x05\x00\x01\x00", 4), "File is not support ! (binary data, not a font kelvane reads)"},
       {.message = "Cannot open file! [@none.bdf] (No such file or directory)", .in = "none.bdf"},
       {.message = "Cannot open file! [@fifo.bdf] (not a regular file)", .in = "fifo.bdf"},
   };
