@@ -52,7 +52,8 @@ fuzz-smoke:
 	@scripts/install-deps.sh fuzz
 	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DKELVANE_FUZZ=ON -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF
-	cmake --build $(FUZZ_DIR) --parallel $(JOBS) --target bdf_fuzzer kvn_reader_fuzzer bdf2kvn
+	cmake --build $(FUZZ_DIR) --parallel $(JOBS) \
+	  --target bdf_fuzzer kvn_reader_fuzzer simple_fonts_fuzzer typeface_fuzzer bdf2kvn
 	rm -rf $(FUZZ_DIR)/smoke-corpus && cp -r fuzz/corpus $(FUZZ_DIR)/smoke-corpus
 	cp examples/*.bdf $(FUZZ_DIR)/smoke-corpus/
 	$(FUZZ_DIR)/fuzz/bdf_fuzzer -seed=1 -max_total_time=$(FUZZ_SECONDS) -max_len=16384 \
@@ -64,6 +65,11 @@ fuzz-smoke:
 	    2>/dev/null || true; done
 	$(FUZZ_DIR)/fuzz/kvn_reader_fuzzer -seed=1 -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/kvn-smoke-corpus
+	for reader in simple_fonts typeface; do \
+	  rm -rf $(FUZZ_DIR)/$$reader-smoke-corpus && cp -r fuzz/corpus-$${reader%_fonts} $(FUZZ_DIR)/$$reader-smoke-corpus && \
+	  $(FUZZ_DIR)/fuzz/$${reader}_fuzzer -seed=1 -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/$$reader-smoke-corpus \
+	    || exit 1; done
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
