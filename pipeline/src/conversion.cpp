@@ -97,8 +97,7 @@ Result<FontModel> ScanBdfText(bdf::ByteInput& input, const std::string& name, co
       return refusal;
     };
   }
-  auto font =
-      bdf::ScanBdf(input, lines, name, options, FontModel(platform::LargeBufferResource()));
+  auto font = bdf::ScanBdf(input, lines, name, options, FontModel(platform::LargeBufferResource()));
   if (!font && !refusedRegistry.empty()) {
     return WithCharsetRemedy(std::move(font).error(), refusedRegistry, "", plan);
   }
@@ -137,8 +136,9 @@ std::function<bool(std::int32_t)> WantedCharacters(const Plan& plan) {
       return true;
     }
     return std::any_of(codes.begin(), codes.end(), [&](std::int32_t each) {
-      return std::any_of(plan.subset->codes.begin(), plan.subset->codes.end(),
-                         [each](const CodeInterval& i) { return each >= i.first && each <= i.last; });
+      return std::any_of(
+          plan.subset->codes.begin(), plan.subset->codes.end(),
+          [each](const CodeInterval& i) { return each >= i.first && each <= i.last; });
     });
   };
 }
@@ -228,8 +228,9 @@ Result<std::vector<CodeSpace>> FontSpaces(const std::vector<FontModel>& fonts, c
     auto space = CodeSpace::ForFont(font.registry, font.encoding, plan.table);
     if (!space) {
       return Diagnostic{font.files.front(), 0,
-                        CharsetNotSupported(font.registry, "a subset of characters needs a known "
-                                                           "character set"),
+                        CharsetNotSupported(font.registry,
+                                            "a subset of characters needs a known "
+                                            "character set"),
                         Remedy::kMapCharset};
     }
     spaces.push_back(std::move(*space));
@@ -321,8 +322,8 @@ Result<ReadInputs> ReadAndPrepare(const ConversionRequest& request, bdf::LineRea
   return ReadInputs{std::move(*prepared), std::move(identities)};
 }
 
-Status WriteOutput(const std::string& outputPath, const FontModel& font,
-                   const kvn::KvnFront& front, std::span<const platform::FileIdentity> inputs) {
+Status WriteOutput(const std::string& outputPath, const FontModel& font, const kvn::KvnFront& front,
+                   std::span<const platform::FileIdentity> inputs) {
   auto replacement = outputPath == kStandardStream
                          ? platform::FileReplacement::ToStandardOutput()
                          : platform::FileReplacement::Begin(outputPath, inputs);
@@ -457,9 +458,9 @@ Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionO
   }
   if (!start) return Diagnostic{path, 0, CannotReadFile(path, start.error().text)};
 
-  const std::optional<std::uint64_t> size =
-      start->size() < kvn::kLargestFontBytes ? std::optional<std::uint64_t>(start->size())
-                                             : std::nullopt;
+  const std::optional<std::uint64_t> size = start->size() < kvn::kLargestFontBytes
+                                                ? std::optional<std::uint64_t>(start->size())
+                                                : std::nullopt;
   const FileKind kind = SniffFileKind(std::string_view(*start).substr(0, kSniffBytes), size);
   if (!HasLongSignature(kind)) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(start->data());

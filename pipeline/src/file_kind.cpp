@@ -10,7 +10,8 @@ namespace {
 
 std::uint32_t Little(std::string_view bytes, std::size_t at, std::size_t count) {
   std::uint32_t value = 0;
-  for (std::size_t i = count; i-- > 0;) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  for (std::size_t i = count; i-- > 0;)
+    value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
   return value;
 }
 
@@ -34,7 +35,9 @@ FileKind SniffFileKind(std::string_view firstBytes, std::optional<std::uint64_t>
   if (firstBytes.empty()) return FileKind::kEmpty;
   constexpr std::array<std::string_view, 6> kSfntTags = {
       std::string_view("\x00\x01\x00\x00", 4), "OTTO", "true", "ttcf", "wOFF", "wOF2"};
-  const auto startsWith = [firstBytes](std::string_view tag) { return firstBytes.starts_with(tag); };
+  const auto startsWith = [firstBytes](std::string_view tag) {
+    return firstBytes.starts_with(tag);
+  };
   if (startsWith("STARTFONT")) return FileKind::kBdf;
   if (startsWith("\x1F\x8B")) return FileKind::kGzip;
   if (startsWith("\x01"

@@ -25,9 +25,9 @@ Status WriteFile(const std::string& path, std::span<const std::uint8_t> bytes,
   if (done) return done;
   const std::string& reason = done.error().text;
   const std::string shown = path == kStandardStream ? "standard output" : path;
-  return Diagnostic{path, 0,
-                    reason == platform::kReplacesInput ? OutputIsInput(shown)
-                                                       : CannotWriteFile(shown, reason)};
+  return Diagnostic{
+      path, 0,
+      reason == platform::kReplacesInput ? OutputIsInput(shown) : CannotWriteFile(shown, reason)};
 }
 
 }  // namespace kelvane

@@ -41,12 +41,15 @@ Result<ConversionSummary> ConvertBeside(Converter& converter, const std::string&
 }
 
 TEST(OutputPathFor, ReplacesTheFontEndingsOfTheFileNameOnly) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"}, {"/home/a.b/font", "/home/a.b/font.kvn"},
-      {"dir/x.y.bdf", "dir/x.y.kvn"},               {"font", "font.kvn"},
-      {"dir/.fontB", "dir/.fontB.kvn"},             {".k16.bdf", ".k16.kvn"},
-      {"k16.bdf.gz", "k16.kvn"},                    {"K.BDF.GZ", "K.kvn"},
-      {".gz", ".gz.kvn"}};
+  const std::pair<const char*, const char*> cases[] = {{"C:\\fonts\\k16.bdf", "C:\\fonts\\k16.kvn"},
+                                                       {"/home/a.b/font", "/home/a.b/font.kvn"},
+                                                       {"dir/x.y.bdf", "dir/x.y.kvn"},
+                                                       {"font", "font.kvn"},
+                                                       {"dir/.fontB", "dir/.fontB.kvn"},
+                                                       {".k16.bdf", ".k16.kvn"},
+                                                       {"k16.bdf.gz", "k16.kvn"},
+                                                       {"K.BDF.GZ", "K.kvn"},
+                                                       {".gz", ".gz.kvn"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
 
@@ -128,7 +131,8 @@ TEST(Convert, RefusesWithOneMessageAndChangesNothing) {
        "File is not support ! (FreeType: invalid stream operation)"},
       {Gzip(Gzip(kBox + kA)), "File is not support ! (gzip data inside gzip data)"},
       {Gzip(""), "File is not support ! (an empty file)"},
-      {std::string("\x05\x00\x01\x00", 4), "File is not support ! (binary data, not a font kelvane reads)"},
+      {std::string("\x05\x00\x01\x00", 4),
+       "File is not support ! (binary data, not a font kelvane reads)"},
       {.message = "Cannot open file! [@none.bdf] (No such file or directory)", .in = "none.bdf"},
       {.message = "Cannot open file! [@fifo.bdf] (not a regular file)", .in = "fifo.bdf"},
   };
@@ -158,9 +162,8 @@ TEST(Convert, AStopRequestWritesNothing) {
   std::stop_source stop;
   stop.request_stop();
   Converter converter;
-  const auto result =
-      converter.Convert({{dir / "k.bdf"}, dir / "k.kvn", InputPolicy::kFilesAndPipes},
-                        stop.get_token());
+  const auto result = converter.Convert(
+      {{dir / "k.bdf"}, dir / "k.kvn", InputPolicy::kFilesAndPipes}, stop.get_token());
   EXPECT_FALSE(result.ok());
   EXPECT_EQ(TakeSnapshot(dir.path()).size(), 1u);
 }
@@ -184,11 +187,56 @@ TEST(LoadFont, TellsKvnFromOtherFontsByContent) {
   const auto gz = load("font.gz");
   ASSERT_TRUE(gz.ok()) << gz.error().text;
   EXPECT_TRUE(gz->converted);
-  EXPECT_EQ(std::string(gz->bytes.begin(), gz->bytes.end()),
-            ExpectedKvn(8, 1, 0, {{65, 0, kFF}}));
+  EXPECT_EQ(std::string(gz->bytes.begin(), gz->bytes.end()), ExpectedKvn(8, 1, 0, {{65, 0, kFF}}));
   const auto text = load("notes.txt");
   ASSERT_FALSE(text.ok());
   EXPECT_EQ(text.error().text, "shorter than the 9-byte header");
+}
+
+// KVN has no signature of its own: a file the reader opens stays KVN though
+// it starts like a Windows font (512 glyphs: 00 02) or a PSF1 font (1,078
+// glyphs: 36 04), and a file of such a kind the reader refuses is converted.
+TEST(LoadFont, KeepsKvnFilesThatStartLikeOtherFonts) {
+  TempDir dir;
+  for (const int count : {512, 1078}) {
+    std::vector<GlyphData> glyphs;
+    for (int code = 0; code < count; ++code) glyphs.push_back({code, 8, {code & 0xFF}});
+    const std::string kvn = ExpectedKvn(8, 1, 0, glyphs);
+    WriteBytes(dir / "f", kvn);
+    const auto font = Converter().LoadFont(dir / "f", {}, InputPolicy::kNoWaiting);
+    ASSERT_TRUE(font.ok()) << count << ": " << font.error().text;
+    EXPECT_FALSE(font->converted) << count;
+    EXPECT_EQ(std::string(font->bytes.begin(), font->bytes.end()), kvn) << count;
+  }
+  // A PSF1 font of two 8x1 glyphs without a table: codes are the glyph indexes.
+  WriteBytes(dir / "f", std::string("\x36\x04\x00\x01\x81\x7E", 6) + std::string(254, '\0'));
+  const auto psf = Converter().LoadFont(dir / "f", {}, InputPolicy::kNoWaiting);
+  ASSERT_TRUE(psf.ok()) << psf.error().text;
+  EXPECT_TRUE(psf->converted);
+}
+
+// A half-width and a full-width FONTX2 file make one font as two BDF fonts do,
+// their cells aligned on their bottom rows.
+TEST(Convert, MergesHalfAndFullWidthFontx2Files) {
+  TempDir dir;
+  const std::string name(8, ' ');
+  // 'A' in an 8x2 cell; one block 0x8140-0x8140 in a 16x2 cell.
+  WriteBytes(dir / "HALF.FNT", "FONTX2" + name + std::string("\x08\x02\x00", 3) +
+                                   std::string(0x41 * 2, '\0') + "\x18\x24" +
+                                   std::string((255 - 0x41) * 2, '\0'));
+  WriteBytes(dir / "FULL.FNT", "FONTX2" + name +
+                                   std::string("\x10\x02\x01\x01\x40\x81\x40\x81", 8) +
+                                   std::string("\xFF\x00\x00\xFF", 4));
+  const auto summary = Converter().Convert(
+      {{dir / "HALF.FNT", dir / "FULL.FNT"}, dir / "k.kvn", InputPolicy::kFilesAndPipes});
+  ASSERT_TRUE(summary.ok()) << summary.error().text;
+  std::vector<GlyphData> glyphs;
+  for (int code = 0; code < 256; ++code) {
+    glyphs.push_back(
+        {code, 8, code == 0x41 ? std::vector<int>{0x18, 0, 0x24, 0} : std::vector<int>{}});
+  }
+  glyphs.push_back({0x8140, 16, {0xFF, 0x00, 0x00, 0xFF}});
+  EXPECT_EQ(ReadBytes(dir / "k.kvn"), ExpectedKvn(16, 2, 0, glyphs));
 }
 
 TEST(ReadTextFile, RefusesWhatIsNoTextFileOrTooLong) {
