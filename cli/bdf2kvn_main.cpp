@@ -1,4 +1,5 @@
-// bdf2kvn: converts BDF bitmap fonts into KVN font files from the command line.
+// bdf2kvn: converts fonts (BDF, PCF, TrueType and OpenType, Windows, FONTX2,
+// Unifont .hex, PSF) into KVN font files from the command line.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -63,7 +64,7 @@ const std::string& NamedInput(const std::vector<std::string>& inputs,
 
 void PrintRefusal(const std::vector<std::string>& inputs, const kelvane::Diagnostic& refusal) {
   std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(NamedInput(inputs, &refusal)) << ": "
-            << kelvane::EscapeControlBytes(refusal.text + kelvane::RemedyText(refusal.remedy))
+            << kelvane::EscapeControlBytes(kelvane::WithRemedyWords(refusal, kelvane::RemedyText(refusal.remedy)))
             << '\n';
 }
 
@@ -119,11 +120,32 @@ int ConvertAll(const Arguments& args, const kelvane::ConversionOptions& options)
   return status;
 }
 
+// The kinds of font read, each with an example of what it needs.
+constexpr char kFormats[] =
+    "Fonts are told by their first bytes, whatever their names, gzip-compressed too. Bitmap\n"
+    "fonts of one size need no option; outline fonts and fonts of several sizes need --size,\n"
+    "a collection's faces after the first --face, and Unicode fonts (TrueType, OpenType,\n"
+    ".hex, PSF with a Unicode table, ISO10646 BDF and PCF) --charset:\n"
+    "  BDF                       bdf2kvn k16.bdf\n"
+    "  PCF                       bdf2kvn -o k16.kvn k16.pcf.gz\n"
+    "  TrueType, OpenType, WOFF  bdf2kvn --size 8 --charset shift_jis -o misaki.kvn "
+    "misaki_gothic.ttf\n"
+    "  collections (.ttc, .otc)  bdf2kvn --size 16 --face 2 --charset shift_jis -o wqy.kvn "
+    "wqy-zenhei.ttc\n"
+    "  bitmap OpenType (.otb)    bdf2kvn --charset unicode -o ter16.kvn ter-u16n.otb\n"
+    "  Windows .fnt, .fon        bdf2kvn --size 12 -o f.kvn app.fon\n"
+    "  FONTX2                    bdf2kvn -o k16.kvn HALF.FNT FULL.FNT\n"
+    "  Unifont .hex              bdf2kvn --charset unicode -o u.kvn unifont.hex\n"
+    "  PSF 1 and 2               bdf2kvn --charset unicode -o c.kvn Lat2-Terminus16.psf.gz\n"
+    "A font refused for want of --size names its sizes; a strike of --size is used unless\n"
+    "--outline draws the outlines.";
+
 int Run(int argc, char** argv) {
   CLI::App app{
-      "Converts BDF bitmap fonts (gzip-compressed too) into KVN font files.\n"
-      "Each FILE.bdf is written as FILE.kvn beside it; with -o, all FILEs go into\n"
-      "one font (a half-width and a full-width font, for example).",
+      "Converts fonts into KVN font files: BDF, PCF, TrueType and OpenType (outlines and\n"
+      "strikes, .otb, collections, WOFF), Windows .fnt/.fon, FONTX2, Unifont .hex and PSF.\n"
+      "Each FILE is written as FILE.kvn beside it (k16.pcf.gz gives k16.kvn); with -o, all\n"
+      "FILEs go into one font (a half-width and a full-width font, for example).",
       "bdf2kvn"};
   Arguments args;
   app.add_option("-o,--output", args.output,
@@ -131,8 +153,8 @@ int Run(int argc, char** argv) {
   app.add_flag("-v,--verbose", args.verbose,
                "Print what each converted file holds, and what was left out");
   kelvane::AddConversionOptions(app, args.conversion);
-  app.add_option("FILE", args.files, "BDF font files to convert; - reads standard input")
-      ->required();
+  app.add_option("FILE", args.files, "Font files to convert; - reads standard input")->required();
+  app.footer(kFormats);
   app.set_version_flag("--version", std::string("bdf2kvn ") + KELVANE_VERSION);
   try {
     app.parse(argc, argv);

@@ -143,7 +143,7 @@ std::optional<std::string> ReservedMacroFamily(std::string_view name) {
 std::string DescribeFont(const LoadedFont& loaded) {
   const kvn_font& font = loaded.font;
   std::ostringstream out;
-  out << EscapeControlBytes(loaded.path) << (loaded.converted ? " (BDF, converted in memory)" : "")
+  out << EscapeControlBytes(loaded.path) << (loaded.converted ? " (converted in memory)" : "")
       << '\n';
   const std::size_t data = loaded.DataSize();
   out << "  size           " << loaded.fileSize << " bytes";

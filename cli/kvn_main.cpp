@@ -1,9 +1,10 @@
 // kvn: shows what a KVN font holds and draws with it through the device
-// reader, so a font can be looked at before it reaches the device. BDF fonts
-// are converted in memory first. Files are read and written through the
-// pipeline, under the rules and in the words of bdf2kvn.
+// reader, so a font can be looked at before it reaches the device. Fonts of
+// other kinds are converted in memory first. Files are read and written
+// through the pipeline, under the rules and in the words of bdf2kvn.
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -53,12 +54,15 @@ int UsageError(const std::string& text) {
 // "kvn: FILE: text", with what bdf2kvn names as the remedy.
 int Refused(const Arguments& args, const kelvane::Diagnostic& error) {
   std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
-            << kelvane::EscapeControlBytes(error.text + kelvane::RemedyText(error.remedy)) << '\n';
+            << kelvane::EscapeControlBytes(kelvane::WithRemedyWords(error, kelvane::RemedyText(error.remedy))) << '\n';
   return kExitRefused;
 }
 
 void AddFile(CLI::App& command, Arguments& args) {
-  command.add_option("FILE", args.file, "A KVN font, or a BDF font (.bdf, .bdf.gz) to convert")
+  command
+      .add_option("FILE", args.file,
+                  "A KVN font, or a font to convert: BDF, PCF, TrueType, OpenType, Windows, "
+                  "FONTX2, Unifont .hex or PSF (gzip-compressed too)")
       ->required()
       ->type_name("");
 }
@@ -67,17 +71,21 @@ void AddFile(CLI::App& command, Arguments& args) {
 // --table also encode the text.
 void AddConversionOptions(CLI::App& command, Arguments& args, bool encodesText) {
   kelvane::ConversionHelp help;
-  help.charset =
-      (encodesText
-           ? "Encode TEXT in this code set (default " + std::string(kelvane::kDefaultTextCodeSet) +
-                 ") and, for a BDF FILE, convert the font into it too"
-           : std::string("For a BDF FILE: convert the font into this code set")) +
-      ": " + kelvane::CodeSetNameSummary();
-  help.table = std::string(encodesText ? "The Japanese table for TEXT and a BDF FILE"
-                                       : "For a BDF FILE: the Japanese table") +
+  const std::string converted = "For a FILE to convert: ";
+  help.charset = (encodesText ? "Encode TEXT in this code set (default " +
+                                    std::string(kelvane::kDefaultTextCodeSet) +
+                                    "), and convert a FILE that is no KVN font into it too"
+                              : converted + "convert the font into this code set") +
+                 ": " + kelvane::CodeSetNameSummary();
+  help.table = (encodesText ? std::string("The Japanese table for TEXT and a FILE to convert")
+                            : converted + "the Japanese table") +
                ": " + kelvane::JapaneseTableSummary();
-  help.chars = "For a BDF FILE: keep only the glyphs of the characters in this UTF-8 file";
-  help.codes = "For a BDF FILE: keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE";
+  help.chars = converted + "keep only the glyphs of the characters in this UTF-8 file";
+  help.codes = converted + "keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE";
+  for (std::string* text : {&help.size, &help.face, &help.outline, &help.hinting, &help.cell}) {
+    text->front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text->front())));
+    *text = converted + *text;
+  }
   kelvane::AddConversionOptions(command, args.conversion, help);
 }
 
@@ -129,8 +137,8 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
   return {};
 }
 
-// Conversion options are for BDF input; only show and render use --charset
-// and --table for a KVN font too.
+// Conversion options are for fonts to convert; only show and render use
+// --charset and --table for a KVN font too.
 std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
                                const CLI::App& used) {
   const bool text = &used == commands.show || &used == commands.render;
@@ -138,13 +146,13 @@ std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
     const bool forText =
         text && (std::string(option) == "--charset" || std::string(option) == "--table");
     if (used.count(option) > 0 && !forText) {
-      return std::string(option) + " converts a BDF font; " + args.file + " is a KVN font";
+      return std::string(option) + " converts a font; " + args.file + " is a KVN font";
     }
   }
   return {};
 }
 
-// What the conversion of a BDF font had to say, each warning with what it is
+// What the conversion of a font had to say, each warning with what it is
 // about (bdf2kvn gives that with -v).
 void PrintWarnings(const Arguments& args, const kelvane::LoadedFont& loaded) {
   for (const kelvane::Warning& warning : loaded.warnings) {
@@ -262,7 +270,7 @@ int CArray(const kelvane::LoadedFont& loaded, const Arguments& args) {
 int Run(int argc, char** argv) {
   CLI::App app{
       "Shows what a KVN font holds and draws with it as the device reader finds its glyphs.\n"
-      "FILE may also be a BDF font (gzip-compressed too), converted in memory with the\n"
+      "FILE may also be a font of any kind bdf2kvn reads, converted in memory with the\n"
       "options of bdf2kvn; nothing is written but what a command is asked for.",
       "kvn"};
   app.require_subcommand(1);
@@ -321,10 +329,13 @@ int Run(int argc, char** argv) {
     AddConversionOptions(*command, args, true);
   }
   app.footer(
-      "Run kvn COMMAND --help for the arguments of a command. FILE is read as BDF when its name "
-      "ends in .bdf or .bdf.gz, or when it is no KVN font and starts like a BDF font or gzip "
-      "data.\nOutputs are replaced as bdf2kvn replaces a font.\nExit status: 0 done, 1 refused "
-      "or failed, 2 wrong arguments.");
+      "Run kvn COMMAND --help for the arguments of a command. FILE is a KVN font when the "
+      "device reader opens it and it starts like no other font; otherwise it is converted in "
+      "memory as bdf2kvn converts it: BDF, PCF, TrueType and OpenType (--size for outlines, "
+      "--face for a collection), Windows .fnt/.fon, FONTX2, Unifont .hex or PSF, told by its "
+      "first bytes (and as BDF when named .bdf or .bdf.gz), gzip-compressed too.\n"
+      "Outputs are replaced as bdf2kvn replaces a font.\nExit status: 0 done, 1 refused or "
+      "failed, 2 wrong arguments.");
   commands.cArray->footer(
       "The array holds the bytes the font's header accounts for; bytes a file has after them are "
       "left out and counted on standard error.");

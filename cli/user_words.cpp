@@ -8,6 +8,12 @@ std::string RemedyText(Remedy remedy) {
       return " (--charset shift_jis maps it)";
     case Remedy::kMapMergedCharsets:
       return " (--charset maps them into one code set)";
+    case Remedy::kGivePixelSize:
+      return ": give a pixel size with --size";
+    case Remedy::kChoosePixelSize:
+      return "; choose one with --size";
+    case Remedy::kChooseFace:
+      return "; choose one with --face";
     case Remedy::kNone:
       break;
   }

@@ -8,9 +8,9 @@
 
 namespace kelvane {
 
-// What a user of a command could do about a refusal, to append to its text:
-// " (--charset shift_jis maps it)", " (--charset maps them into one code
-// set)", or "" when nothing is named.
+// What a user of a command could do about a refusal, worded for the commands
+// (" (--charset shift_jis maps it)", ": give a pixel size with --size"), or ""
+// when nothing is named; WithRemedyWords puts them into the refusal's text.
 std::string RemedyText(Remedy remedy);
 
 // The warning's text, with " (-v names them)" when it has a detail that was

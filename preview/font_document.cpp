@@ -22,32 +22,47 @@ QString ShownName(const std::string& path) {
 }  // namespace
 
 QString RefusalText(const Diagnostic& diagnostic) {
-  QString text = QString::fromStdString(diagnostic.text);
+  std::string words;
   switch (diagnostic.remedy) {
     case Remedy::kMapCharset:
-      text += QStringLiteral(" (choose a code set to map it)");
+      words = " (choose a code set to map it)";
       break;
     case Remedy::kMapMergedCharsets:
-      text += QStringLiteral(" (choose a code set to map them)");
+      words = " (choose a code set to map them)";
+      break;
+    case Remedy::kGivePixelSize:
+      words = ": choose a pixel size";
+      break;
+    case Remedy::kChoosePixelSize:
+      words = "; choose one as the pixel size";
+      break;
+    case Remedy::kChooseFace:
+      words = "; choose one as the face";
       break;
     case Remedy::kNone:
       break;
   }
+  const QString text = QString::fromStdString(WithRemedyWords(diagnostic, words));
   if (diagnostic.file.empty()) return text;
   return ShownName(diagnostic.file) + QStringLiteral(": ") + text;
 }
 
-bool HasBdfFontName(const QString& path) {
-  return path.endsWith(QLatin1String(".bdf"), Qt::CaseInsensitive) ||
-         path.endsWith(QLatin1String(".bdf.gz"), Qt::CaseInsensitive);
+bool HasConvertedFontName(const QString& path) {
+  QString name = path;
+  if (name.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive)) name.chop(3);
+  for (const char* ending : {".bdf", ".pcf", ".ttf", ".otf", ".otb", ".ttc", ".otc", ".woff",
+                             ".woff2", ".fnt", ".fon", ".hex", ".psf", ".psfu"}) {
+    if (name.endsWith(QLatin1String(ending), Qt::CaseInsensitive)) return true;
+  }
+  return false;
 }
 
 // What a load gives the GUI thread: a font, or why there is none and whether
-// the file was read as BDF all the same.
+// the file was read as a font to convert all the same.
 struct LoadResult {
   std::shared_ptr<const OpenedFont> font;
   std::optional<Diagnostic> refusal;
-  bool readAsBdf = false;
+  bool converted = false;
 };
 
 namespace {
@@ -58,8 +73,8 @@ LoadResult Load(const std::string& path, const ConversionOptions& options, std::
   Converter converter;
   auto bytes = converter.LoadFont(path, options, InputPolicy::kRegularFilesOnly, std::move(stop));
   if (!bytes) {
-    // Refused at a line of the font, or for want of a code set: read as BDF.
-    result.readAsBdf = bytes.error().line > 0 || bytes.error().remedy != Remedy::kNone;
+    // Refused at a line of the font, or for want of an option: read as a font to convert.
+    result.converted = bytes.error().line > 0 || bytes.error().remedy != Remedy::kNone;
     result.refusal = std::move(bytes).error();
     return result;
   }
@@ -75,7 +90,7 @@ LoadResult Load(const std::string& path, const ConversionOptions& options, std::
   }
   font->entries = SheetOrder((*loaded)->font);
   font->loaded = std::move(*loaded);
-  result.readAsBdf = font->loaded->converted;
+  result.converted = font->loaded->converted;
   result.font = std::move(font);
   return result;
 }
@@ -92,14 +107,14 @@ FontDocument::~FontDocument() = default;
 
 void FontDocument::Open(const QString& path) {
   path_ = path;
-  isBdf_ = false;
+  converts_ = false;
   debounce_.stop();
   StartLoad();
 }
 
 void FontDocument::SetOptions(const ConversionOptions& options) {
   options_ = options;
-  if (!path_.isEmpty() && isBdf_) debounce_.start();
+  if (!path_.isEmpty() && converts_) debounce_.start();
 }
 
 void FontDocument::Reload() {
@@ -118,15 +133,18 @@ void FontDocument::StartLoad() {
 
 void FontDocument::FinishLoad(const LoadResult& result) {
   SetLoading(false);
-  // A refusal after an options change keeps the options open to mend it.
-  isBdf_ = result.font ? result.readAsBdf : (isBdf_ || result.readAsBdf || HasBdfFontName(path_));
+  // A refusal after an options change keeps the options open to mend it, and
+  // so does the refusal of a font whose name says it is converted (an outline
+  // font wants a pixel size).
+  converts_ = result.font ? result.converted
+                          : (converts_ || result.converted || HasConvertedFontName(path_));
   font_ = result.font;
   emit fontChanged();
   if (result.refusal) emit refused(RefusalText(*result.refusal));
 }
 
 void FontDocument::SaveKvn(const QString& output) {
-  if (path_.isEmpty() || !isBdf_ || saving_) return;
+  if (path_.isEmpty() || !converts_ || saving_) return;
   SetSaving(true);
   ConversionRequest request{
       {FileName(path_)}, FileName(output), InputPolicy::kRegularFilesOnly, options_};

@@ -1,5 +1,5 @@
-// The font the preview window shows: a KVN file, or a BDF font converted in
-// memory with the conversion options, and the files read and written around
+// The font the preview window shows: a KVN file, or a font of another kind
+// converted in memory with the conversion options, and the files read and written around
 // it. Every file goes through the pipeline on a thread of its own, so a slow
 // or endless file never holds the window; a newer load stops an older one.
 #pragma once
@@ -26,8 +26,10 @@ namespace kelvane {
 // with the control of this window that would map a font's characters.
 QString RefusalText(const Diagnostic& diagnostic);
 
-// Whether the name says BDF: it ends in .bdf or .bdf.gz, in any case.
-bool HasBdfFontName(const QString& path);
+// Whether the name says a font that is converted: it ends, in any case, in
+// .bdf, .pcf, .ttf, .otf, .otb, .ttc, .otc, .woff, .woff2, .fnt, .fon, .hex,
+// .psf or .psfu, each with .gz too.
+bool HasConvertedFontName(const QString& path);
 
 // One opened font and the order of its glyphs on the sheet, worked out once.
 struct OpenedFont {
@@ -52,12 +54,12 @@ class FontDocument : public QObject {
 
   // Starts reading `path` (as the file system spells it) with the current options.
   void Open(const QString& path);
-  // Takes new conversion options; a BDF font is read again with them once
-  // they have stayed unchanged for a moment.
+  // Takes new conversion options; a converted font is read again with them
+  // once they have stayed unchanged for a moment.
   void SetOptions(const ConversionOptions& options);
   // Reads the font again now (with a pending options change applied).
   void Reload();
-  // Converts the open BDF font into `output` with the current options,
+  // Converts the open font into `output` with the current options,
   // replacing the file as bdf2kvn does; ends with saved() or refused().
   void SaveKvn(const QString& output);
   // Draws a picture of the font shown and writes it to `output` as PNG,
@@ -73,8 +75,8 @@ class FontDocument : public QObject {
   const ConversionOptions& options() const { return options_; }
   // The font shown, or null (nothing open, still loading, or refused).
   const std::shared_ptr<const OpenedFont>& font() const { return font_; }
-  // Whether the open file is read as BDF, so the conversion options apply.
-  bool isBdf() const { return isBdf_; }
+  // Whether the open file is converted, so the conversion options apply.
+  bool converts() const { return converts_; }
   bool busy() const { return loading_ || saving_; }
   // Nothing running, not even work whose outcome is no longer wanted, and no
   // options change waiting to be applied.
@@ -100,7 +102,7 @@ class FontDocument : public QObject {
   QString path_;
   ConversionOptions options_;
   std::shared_ptr<const OpenedFont> font_;
-  bool isBdf_ = false;
+  bool converts_ = false;
   bool loading_ = false;
   bool saving_ = false;
   QTimer debounce_;

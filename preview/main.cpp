@@ -1,5 +1,6 @@
-// kelvane-preview: look at a KVN or BDF font through the device reader, try a
-// line of text in it, and convert it with the options.
+// kelvane-preview: look at a KVN font, or a font of another kind converted in
+// memory, through the device reader, try a line of text in it, and convert it
+// with the options.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
@@ -17,8 +18,10 @@ int main(int argc, char* argv[]) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
-      "Shows a KVN font, or a BDF font (gzip-compressed too) converted in memory, as the device "
-      "reader finds its glyphs: every glyph on a sheet, and a line of sample text drawn with it."));
+      "Shows a KVN font, or a font converted in memory (BDF, PCF, TrueType, OpenType, Windows, "
+      "FONTX2, Unifont .hex, PSF; gzip-compressed too), as the device reader finds its glyphs: "
+      "every glyph on a sheet, and a line of sample text drawn with it. The pixel size, face and "
+      "hinting of outline fonts and collections are chosen in the window."));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption sample(QStringLiteral("sample"),
@@ -26,15 +29,16 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("TEXT"));
   const QCommandLineOption charset(
       QStringLiteral("charset"),
-      QStringLiteral("For a BDF font: convert into this code set (%1).")
+      QStringLiteral("For a font converted in memory: convert into this code set (%1).")
           .arg(QString::fromStdString(kelvane::CodeSetNameSummary())),
       QStringLiteral("NAME"));
   const QCommandLineOption zoom(QStringLiteral("zoom"),
                                 QStringLiteral("Start at this zoom, 1 to 8."), QStringLiteral("N"));
   parser.addOptions({sample, charset, zoom});
-  parser.addPositionalArgument(QStringLiteral("FILE"),
-                               QStringLiteral("The font to open (.kvn, .bdf, .bdf.gz)."),
-                               QStringLiteral("[FILE]"));
+  parser.addPositionalArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("The font to open: a KVN font or any font bdf2kvn reads."),
+      QStringLiteral("[FILE]"));
   parser.process(app);
 
   kelvane::PreviewWindow window;

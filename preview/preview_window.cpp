@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <span>
 #include <string_view>
+#include <utility>
 
 #include "pipeline/names.h"
 #include "preview_images.h"
@@ -28,7 +29,10 @@ namespace kelvane {
 namespace {
 
 const char kTitle[] = "kelvane preview";
-const char kFontFilter[] = "Fonts (*.kvn *.bdf *.bdf.gz);;All files (*)";
+// KVN fonts and every kind the pipeline converts (FONTX2 files are usually *.fnt too).
+const char kFontFilter[] =
+    "Fonts (*.kvn *.bdf *.bdf.gz *.pcf *.pcf.gz *.ttf *.otf *.otb *.ttc *.otc *.woff *.woff2 "
+    "*.fnt *.fon *.hex *.psf *.psf.gz *.psfu *.psfu.gz);;All files (*)";
 const char kTextFilter[] = "Text files (*.txt);;All files (*)";
 const char kKvnFilter[] = "KVN fonts (*.kvn);;All files (*)";
 const char kPngFilter[] = "PNG images (*.png);;All files (*)";
@@ -44,15 +48,10 @@ QStringList Names(std::span<const std::string_view> names) {
 
 QString DisplayName(const QString& path) { return QFileInfo(path).fileName(); }
 
-// The path without its font extension, for the names Save offers.
+// The path without its font endings, for the names Save offers.
 QString BaseName(const QString& path) {
-  QString base = path;
-  for (const char* end : {".bdf.gz", ".bdf", ".kvn"}) {
-    if (base.endsWith(QLatin1String(end), Qt::CaseInsensitive)) {
-      base.chop(static_cast<int>(qstrlen(end)));
-      break;
-    }
-  }
+  QString base = QFile::decodeName(OutputPathFor(QFile::encodeName(path).toStdString()).c_str());
+  base.chop(4);  // ".kvn"
   return base;
 }
 
@@ -62,15 +61,9 @@ QAction* MakeAction(QObject* parent, const char* name, const QString& text) {
   return action;
 }
 
-ConversionOptions OptionsOf(const QComboBox& charset, const QComboBox& table,
-                            const QPlainTextEdit& subset) {
-  ConversionOptions options;
-  if (charset.currentIndex() > 0) options.charset = charset.currentText().toStdString();
-  options.table = table.currentText().toStdString();
-  const QString text = subset.toPlainText();
-  if (!text.isEmpty()) options.charsText = text.toUtf8().toStdString();
-  return options;
-}
+// The hinting choices, in the order the list shows them.
+constexpr std::pair<const char*, Hinting> kHintings[] = {
+    {"native", Hinting::kNative}, {"auto", Hinting::kAuto}, {"none", Hinting::kNone}};
 
 }  // namespace
 
@@ -210,15 +203,47 @@ QWidget* PreviewWindow::BuildOptions() {
   auto* load = new QToolButton;
   load->setDefaultAction(actionLoadSubset_);
 
+  // For fonts read through FreeType: a pixel size (0: none), a face, hinting, outlines.
+  pixelSizeBox_ = new QSpinBox;
+  pixelSizeBox_->setObjectName(QStringLiteral("pixelSizeBox"));
+  pixelSizeBox_->setRange(0, 255);
+  pixelSizeBox_->setSpecialValueText(QStringLiteral("none"));
+  pixelSizeBox_->setToolTip(QStringLiteral(
+      "Pixels per em: the strike of this size, or the size outlines are drawn at (as --size)"));
+  faceBox_ = new QSpinBox;
+  faceBox_->setObjectName(QStringLiteral("faceBox"));
+  faceBox_->setRange(0, 9999);
+  faceBox_->setToolTip(
+      QStringLiteral("The face of a collection, counted from 0 (as --face); 0 in a .fon file: "
+                     "the one of the pixel size"));
+  hintingBox_ = new QComboBox;
+  hintingBox_->setObjectName(QStringLiteral("hintingBox"));
+  for (const auto& [name, hinting] : kHintings) hintingBox_->addItem(QLatin1String(name));
+  hintingBox_->setToolTip(
+      QStringLiteral("How outlines fit the pixel grid: the font's own instructions, FreeType's "
+                     "auto-hinter, or not at all"));
+  outlineBox_ = new QCheckBox(QStringLiteral("Draw the outlines"));
+  outlineBox_->setObjectName(QStringLiteral("outlineBox"));
+  outlineBox_->setToolTip(
+      QStringLiteral("Draw the outlines even where the font has a strike of the pixel size"));
+
   auto* form = new QFormLayout(options_);
   form->addRow(QStringLiteral("Code set"), charsetBox_);
   form->addRow(QStringLiteral("Table"), tableBox_);
+  form->addRow(QStringLiteral("Pixel size"), pixelSizeBox_);
+  form->addRow(QStringLiteral("Face"), faceBox_);
+  form->addRow(QStringLiteral("Hinting"), hintingBox_);
+  form->addRow(outlineBox_);
   form->addRow(QStringLiteral("Subset"), load);
   form->addRow(subsetText_);
   options_->setMaximumWidth(260);
 
   connect(charsetBox_, &QComboBox::currentIndexChanged, this, &PreviewWindow::OptionsChanged);
   connect(tableBox_, &QComboBox::currentIndexChanged, this, &PreviewWindow::OptionsChanged);
+  connect(pixelSizeBox_, &QSpinBox::valueChanged, this, &PreviewWindow::OptionsChanged);
+  connect(faceBox_, &QSpinBox::valueChanged, this, &PreviewWindow::OptionsChanged);
+  connect(hintingBox_, &QComboBox::currentIndexChanged, this, &PreviewWindow::OptionsChanged);
+  connect(outlineBox_, &QCheckBox::toggled, this, &PreviewWindow::OptionsChanged);
   connect(subsetText_, &QPlainTextEdit::textChanged, this, &PreviewWindow::OptionsChanged);
   return options_;
 }
@@ -298,7 +323,16 @@ void PreviewWindow::SavePng(const QString& caption, const QString& suffix,
 }
 
 void PreviewWindow::OptionsChanged() {
-  document_.SetOptions(OptionsOf(*charsetBox_, *tableBox_, *subsetText_));
+  ConversionOptions options;
+  if (charsetBox_->currentIndex() > 0) options.charset = charsetBox_->currentText().toStdString();
+  options.table = tableBox_->currentText().toStdString();
+  const QString text = subsetText_->toPlainText();
+  if (!text.isEmpty()) options.charsText = text.toUtf8().toStdString();
+  if (pixelSizeBox_->value() > 0) options.pixelSize = pixelSizeBox_->value();
+  if (faceBox_->value() > 0) options.face = faceBox_->value();
+  options.hinting = kHintings[hintingBox_->currentIndex()].second;
+  options.outline = outlineBox_->isChecked();
+  document_.SetOptions(options);
 }
 
 void PreviewWindow::ShowFont() {
@@ -346,8 +380,8 @@ void PreviewWindow::ShowBusy(bool busy) {
   busyIndicator_->setVisible(busy);
   if (busy) {
     const QString path = document_.path();
-    const bool bdf = HasBdfFontName(path) || document_.isBdf();
-    ShowMessage((bdf ? QStringLiteral("Converting %1 …") : QStringLiteral("Loading %1 …"))
+    const bool converts = HasConvertedFontName(path) || document_.converts();
+    ShowMessage((converts ? QStringLiteral("Converting %1 …") : QStringLiteral("Loading %1 …"))
                     .arg(DisplayName(path)),
                 false);
   }
@@ -360,11 +394,11 @@ void PreviewWindow::ShowMessage(const QString& text, bool problem) {
 }
 
 void PreviewWindow::UpdateEnabled() {
-  const bool bdf = document_.isBdf();
+  const bool converts = document_.converts();
   const bool shown = document_.font() != nullptr;
-  options_->setEnabled(bdf);
-  actionLoadSubset_->setEnabled(bdf);
-  actionSaveKvn_->setEnabled(bdf && !document_.busy());
+  options_->setEnabled(converts);
+  actionLoadSubset_->setEnabled(converts);
+  actionSaveKvn_->setEnabled(converts && !document_.busy());
   actionSaveSheetPng_->setEnabled(shown);
   actionSaveSamplePng_->setEnabled(shown);
 }

@@ -1,9 +1,10 @@
 // The preview window: a font's glyph sheet, a line of sample text drawn with
-// it, the conversion options for a BDF font, and saving. It only wires
+// it, the conversion options for a font converted in memory, and saving. It only wires
 // widgets to the document and the drawing functions.
 #pragma once
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,10 @@ class PreviewWindow : public QMainWindow {
   QGroupBox* options_;
   QComboBox* charsetBox_;
   QComboBox* tableBox_;
+  QSpinBox* pixelSizeBox_;
+  QSpinBox* faceBox_;
+  QComboBox* hintingBox_;
+  QCheckBox* outlineBox_;
   QPlainTextEdit* subsetText_;
   QLabel* messageLabel_;
   QLabel* glyphInfo_;

@@ -5,16 +5,31 @@
 
 namespace kelvane {
 
-std::string RefusalText(const Diagnostic& diagnostic) {
-  switch (diagnostic.remedy) {
+namespace {
+
+// What converts a font the window refuses.
+std::string RemedyWords(Remedy remedy) {
+  switch (remedy) {
     case Remedy::kMapCharset:
-      return diagnostic.text + " (kelvane-preview or bdf2kvn --charset maps it)";
+      return " (kelvane-preview or bdf2kvn --charset maps it)";
     case Remedy::kMapMergedCharsets:
-      return diagnostic.text + " (kelvane-preview or bdf2kvn --charset maps them)";
+      return " (kelvane-preview or bdf2kvn --charset maps them)";
+    case Remedy::kGivePixelSize:
+      return ": kelvane-preview or bdf2kvn --size converts it";
+    case Remedy::kChoosePixelSize:
+      return "; kelvane-preview or bdf2kvn --size chooses one";
+    case Remedy::kChooseFace:
+      return "; kelvane-preview or bdf2kvn --face chooses one";
     case Remedy::kNone:
       break;
   }
-  return diagnostic.text;
+  return "";
+}
+
+}  // namespace
+
+std::string RefusalText(const Diagnostic& diagnostic) {
+  return WithRemedyWords(diagnostic, RemedyWords(diagnostic.remedy));
 }
 
 Result<ConversionSummary> ConvertFile(const std::string& inputPath, Converter& converter,

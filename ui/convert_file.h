@@ -1,7 +1,7 @@
-// The conversion as the window runs it: one BDF file in, the KVN file beside
-// it out, or one refusal shown to the user. The work runs on a thread of its
-// own so that the window keeps answering; what it gives is told on the GUI
-// thread.
+// The conversion as the window runs it: one font file in, converted without
+// options, the KVN file beside it out, or one refusal shown to the user. The
+// work runs on a thread of its own so that the window keeps answering; what
+// it gives is told on the GUI thread.
 #pragma once
 
 #include <QObject>
@@ -25,8 +25,8 @@ class ConversionHost {
   virtual void ShowDone(const ConversionSummary&) {}
 };
 
-// A refusal in the words the window shows, with what would map a font whose
-// character set has no codes of its own.
+// A refusal in the words the window shows, naming what converts a font the
+// window cannot: kelvane-preview or bdf2kvn with the option the font needs.
 std::string RefusalText(const Diagnostic& diagnostic);
 
 // Converts the regular file at inputPath (as the file system spells it) into

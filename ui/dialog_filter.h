@@ -6,9 +6,13 @@
 
 namespace kelvane {
 
-// The file types offered by the browse dialog, as description|pattern pairs.
-inline constexpr char kBdfFileFilter[] =
-    "Bdf files (*.bdf *.bdf.gz)|*.bdf;*.bdf.gz|All Files (*.*)|*.*";
+// The file types offered by the browse dialog, as description|pattern pairs:
+// BDF fonts first, as the dialog has always opened, then every file, then
+// every kind of font the pipeline reads (FONTX2 files are usually *.fnt too).
+inline constexpr char kFontFileFilter[] =
+    "Bdf files (*.bdf *.bdf.gz)|*.bdf;*.bdf.gz|All Files (*.*)|*.*|"
+    "All fonts|*.bdf;*.bdf.gz;*.pcf;*.pcf.gz;*.ttf;*.otf;*.otb;*.ttc;*.otc;*.woff;*.woff2;"
+    "*.fnt;*.fon;*.hex;*.psf;*.psf.gz;*.psfu;*.psfu.gz";
 
 // Turns a "description|patterns|description|patterns" list into Qt's
 // "description (patterns);;description (patterns)" form. A description that

@@ -75,7 +75,7 @@ void MainWindow::LayOutControls() {
 }
 
 void MainWindow::Browse() {
-  if (auto path = chooser_(this, QtFilterFromPipeList(QLatin1String(kBdfFileFilter)))) {
+  if (auto path = chooser_(this, QtFilterFromPipeList(QLatin1String(kFontFileFilter)))) {
     txtBdfFile_.setText(*path);
   }
   QCoreApplication::processEvents();

@@ -122,7 +122,10 @@ Result<std::string> RestOf(bdf::ByteInput& input, const std::string& name) {
 // The glyphs of a Unicode outline font worth drawing: those the output code set
 // and the subset keep.
 std::function<bool(std::int32_t)> WantedCharacters(const Plan& plan) {
-  if (!plan.output) return [](std::int32_t) { return false; };  // refused once read
+  // Without an output code set the font is refused once it is known to read:
+  // one glyph tells that.
+  if (!plan.output)
+    return [asked = false](std::int32_t) mutable { return !std::exchange(asked, true); };
   return [&plan](std::int32_t code) {
     if (code < 0) return false;
     const auto c = static_cast<char32_t>(code);

@@ -7,6 +7,7 @@
 
 #include "expected_kvn.h"
 #include "kelvane/version.h"
+#include "kvn_reader.h"
 #include "process_run.h"
 #include "test_support.h"
 #include "writer_cases.h"
@@ -138,6 +139,10 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
       {{"--chars", "menu.txt", "a.bdf"}, 2, "", "menu.txt has no characters"},
       {{"-o", "x", "-", "-"}, 2, "", "", {}, {.stdinFile = "a.bdf"}},
       {{"-"}, 2}, {{}, 2}, {{"a.bdf", ""}, 2}, {{"--bogus", "a.bdf"}, 2},
+      {{"--size", "0", "a.bdf"}, 2, "", "1 to 255"},
+      {{"--size", "256", "a.bdf"}, 2, "", "1 to 255"},
+      {{"--hinting", "odd", "a.bdf"}, 2, "", "native,auto,none"},
+      {{"--cell", "0x8", "a.bdf"}, 2, "", "not a cell WxH"},
       {{"--version"}, 0, "bdf2kvn " KELVANE_VERSION "\n"},
   };
   // clang-format on
@@ -163,6 +168,80 @@ TEST(Bdf2kvn, ExitsReportsAndWritesAsEachCaseNeeds) {
     }
     EXPECT_EQ(TakeSnapshot(dir.path()), expected);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  }
+}
+
+// The glyph a lookup of `code` finds in a KVN file: its advance, then its
+// rows in '#' and '.', each without the blank pixels at its right.
+std::string GlyphArt(const std::string& kvn, std::uint32_t code) {
+  kvn_font font;
+  std::uint16_t index = 0;
+  if (kvn_open(&font, kvn.data(), kvn.size()) != KVN_OK) return "no KVN font";
+  if (kvn_lookup(&font, code, &index) == 0) return "no glyph";
+  const kvn_glyph glyph = kvn_glyph_at(&font, index);
+  std::string art = "advance " + std::to_string(glyph.advance) + "\n";
+  const int rowBytes = (font.cell_width + 7) / 8;
+  for (int y = 0; y < font.cell_height; ++y) {
+    std::string row;
+    for (int x = 0; x < font.cell_width; ++x) {
+      row += (glyph.bitmap[y * rowBytes + x / 8] & (0x80 >> x % 8)) != 0 ? '#' : '.';
+    }
+    art += row.substr(0, row.find_last_of('#') + 1) + "\n";
+  }
+  return art;
+}
+
+// 'A' as glyphs.txt states it, 6 rows on the baseline of a cell that reaches
+// 8 rows above it and 2 below, as every test font's cell does.
+const char* const kARows[] = {".###.", "#...#", "#...#", "#####", "#...#", "#...#"};
+const std::string kAArt = "advance 6\n\n\n.###\n#...#\n#...#\n#####\n#...#\n#...#\n\n\n";
+
+// A single-byte FONTX2 font of 6 x 10 cells holding 'A' alone, on the same rows.
+std::string Fontx2WithA() {
+  std::string bytes = std::string("FONTX2") + "TEST    " + char(6) + char(10) + char(0);
+  std::string glyphs(256 * 10, '\0');
+  for (int row = 0; row < 6; ++row) {
+    for (int x = 0; x < 5; ++x) {
+      if (kARows[row][x] == '#') glyphs[0x41 * 10 + 2 + row] |= static_cast<char>(0x80 >> x);
+    }
+  }
+  return bytes + glyphs;
+}
+
+// Each kind of font the build makes (tests/typeface/glyphs.txt), converted
+// beside itself: the name loses its font endings, and 'A' is what the font drew.
+TEST(Bdf2kvn, ConvertsEveryKindOfFont) {
+  const struct {
+    std::vector<std::string> args;
+    std::string output;  // written with kAArt; none: refused with `err`
+    std::string err{};
+  } cases[] = {
+      {{"--charset", "unicode", "small.pcf.gz"}, "small.kvn"},
+      {{"--charset", "unicode", "small.otb"}, "small.kvn"},
+      {{"--size", "8", "--charset", "unicode", "grid.ttf"}, "grid.kvn"},
+      {{"HALF.FNT"}, "HALF.kvn"},
+      {{"--charset", "unicode", "grid.ttf"},
+       "",
+       "bdf2kvn: grid.ttf: File is not support ! (an outline font: give a pixel size with "
+       "--size)\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    TempDir dir;
+    for (const char* font : {"small.pcf.gz", "small.otb", "grid.ttf"}) {
+      fs::copy_file(fs::path(TYPEFACE_FONTS) / font, dir / font);
+    }
+    WriteBytes(dir / "HALF.FNT", Fontx2WithA());
+    const Snapshot before = TakeSnapshot(dir.path());
+    const Outcome run = Bdf2kvn(dir.path(), c.args);
+    EXPECT_EQ(run.status, c.output.empty() ? 1 : 0);
+    EXPECT_EQ(run.err, c.err);
+    Snapshot after = TakeSnapshot(dir.path());
+    if (!c.output.empty()) {
+      EXPECT_EQ(GlyphArt(ReadBytes(dir / c.output), 0x41), kAArt);
+      after.erase(c.output);
+    }
+    EXPECT_EQ(after, before);
   }
 }
 

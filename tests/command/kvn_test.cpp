@@ -89,6 +89,11 @@ void MakeFiles(const TempDir& dir) {
                                     {"tail.kvn", kSmallKvn + "tail"}}) {
     WriteBytes(dir / name, bytes);
   }
+  // Made by the build from tests/typeface/glyphs.txt: bitmap OpenType, and
+  // TrueType squares on an 8-pixel grid.
+  for (const char* font : {"small.otb", "grid.ttf"}) {
+    fs::copy_file(fs::path(TYPEFACE_FONTS) / font, dir / font);
+  }
   fs::create_directory(dir / "folder");
 }
 
@@ -171,6 +176,10 @@ TEST(Kvn, ShowsGlyphsAsTextArt) {
       {{"show", "small.bdf", "--chars", "chars.txt", "--code", "0x41"},
        "0x0041 index 1 advance 5\n" + kAArt,
        "kvn: small.bdf: 1 character of chars.txt has no glyph in the font\n  no glyph: U+005A Z\n"},
+      // An outline font drawn at a pixel size: 'A' of glyphs.txt on its baseline.
+      {{"show", "grid.ttf", "--size", "8", "--charset", "unicode", "--code", "0x41"},
+       "0x0041 index 3 advance 6\n......\n......\n.###..\n#...#.\n#...#.\n#####.\n#...#.\n"
+       "#...#.\n......\n......\n"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -188,6 +197,7 @@ TEST(Kvn, InfoDescribesTheFont) {
   const struct {
     std::string file;
     std::vector<std::string> lines;
+    std::vector<std::string> options{};
   } cases[] = {
       {"small.kvn",
        {"small.kvn", "  size           36 bytes", "  glyphs         3", "  cell           4x4",
@@ -198,11 +208,16 @@ TEST(Kvn, InfoDescribesTheFont) {
        {"  default glyph  index 2, found by no code",
         "  ranges         2, not ascending (lookups scan them in order)",
         "    0x0042         glyph 0", "    0x0041         glyph 1"}},
+      {"small.otb",
+       {"small.otb (converted in memory)", "  glyphs         8", "  cell           6x10"},
+       {"--charset", "unicode"}},
   };
   for (const auto& c : cases) {
     TempDir dir;
     MakeFiles(dir);
-    const Outcome run = Kvn(dir.path(), {"info", c.file});
+    std::vector<std::string> args{"info", c.file};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const Outcome run = Kvn(dir.path(), args);
     EXPECT_EQ(run.status, 0) << c.file;
     EXPECT_EQ(run.err, "") << c.file;
     for (const std::string& line : c.lines) {

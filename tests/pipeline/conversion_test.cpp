@@ -49,7 +49,9 @@ TEST(OutputPathFor, ReplacesTheFontEndingsOfTheFileNameOnly) {
                                                        {".k16.bdf", ".k16.kvn"},
                                                        {"k16.bdf.gz", "k16.kvn"},
                                                        {"K.BDF.GZ", "K.kvn"},
-                                                       {".gz", ".gz.kvn"}};
+                                                       {".gz", ".gz.kvn"},
+                                                       {"k16.pcf.gz", "k16.kvn"},
+                                                       {"misaki_gothic.ttf", "misaki_gothic.kvn"}};
   for (const auto& [input, output] : cases) EXPECT_EQ(OutputPathFor(input), output) << input;
 }
 

@@ -149,12 +149,44 @@ class PreviewWindowTest : public QObject {
     f.Action("actionOpen")->trigger();
     QVERIFY(f.Settle());
     QCOMPARE(f.GlyphCount(), 3);
-    QCOMPARE(f.document.isBdf(), bdf);
+    QCOMPARE(f.document.converts(), bdf);
     QCOMPARE(f.charset->isEnabled(), bdf);
     QCOMPARE(f.Action("actionSaveKvn")->isEnabled(), bdf);
     // あ is found by its code: U+3042 in the BDF font, Shift_JIS 0x82A0 in the KVN font.
     f.sample->setText(QStringLiteral("Aあ"));
     QCOMPARE(f.missing->text(), QString());
+  }
+
+  // A font with no size of its own to show is refused until a pixel size is
+  // chosen, and then converted with it.
+  void PixelSizeOpensFontsThatNeedOne_data() {
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("outlines") << "grid.ttf" << 8 << "grid.ttf: File is not support ! (an outline"
+                              << "grid.ttf: 8 glyphs, 6x10 cell (converted in memory)";
+    QTest::newRow("strikes") << "sizes.otb" << 16 << "sizes.otb: File is not support ! (its sizes"
+                             << "sizes.otb: 8 glyphs, 12x20 cell (converted in memory)";
+  }
+  void PixelSizeOpensFontsThatNeedOne() {
+    QFETCH(QString, font);
+    QFETCH(int, size);
+    QFETCH(QString, refusal);
+    QFETCH(QString, shown);
+    Fixture f;
+    QVERIFY(QFile::copy(QStringLiteral(TYPEFACE_FONTS "/") + font, f.Path(font)));
+    QVERIFY(f.window.SetCharset("unicode"));
+    f.answers << f.Path(font);
+    f.Action("actionOpen")->trigger();
+    QVERIFY(f.Settle());
+    QCOMPARE(f.GlyphCount(), -1);
+    QVERIFY2(f.message->text().startsWith(refusal), qPrintable(f.message->text()));
+    auto* pixelSize = f.window.findChild<QSpinBox*>("pixelSizeBox");
+    QVERIFY(pixelSize != nullptr && pixelSize->isEnabled());
+    pixelSize->setValue(size);
+    QVERIFY(f.Settle());
+    QCOMPARE(f.message->text(), shown);
   }
 
   void SampleLineIsDrawnPixelForPixel() {

@@ -176,6 +176,29 @@ class MainWindowTest : public QObject {
                                   "wait/wait | kelvane"));
   }
 
+  // Fonts that need an option are refused, naming what converts them; nothing is written.
+  void RefusesFontsThatNeedOptions_data() {
+    QTest::addColumn<QString>("font");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("outline") << "grid.ttf"
+                             << "File is not support ! (an outline font: kelvane-preview or "
+                                "bdf2kvn --size converts it)";
+    QTest::newRow("sizes") << "sizes.otb"
+                           << "File is not support ! (its sizes are 8, 16 pixels; "
+                              "kelvane-preview or bdf2kvn --size chooses one)";
+  }
+  void RefusesFontsThatNeedOptions() {
+    QFETCH(QString, font);
+    QFETCH(QString, text);
+    Fixture f;
+    QVERIFY(QFile::copy(QStringLiteral(TYPEFACE_FONTS "/") + font, f.Path(font)));
+    f.Convert(f.Path(font), false);
+    QVERIFY(f.Settle());
+    QCOMPARE(f.boxes.size(), 1);
+    QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList(font));
+    QCOMPARE(f.boxes.first().section(QStringLiteral(" | "), 1, 1), text);
+  }
+
   void Drops() {
     Fixture f;
     // A dropped file named by bytes that are not UTF-8.
@@ -238,10 +261,16 @@ class MainWindowTest : public QObject {
     f.pick = QStringLiteral("/fonts/東京ゴシック.bdf");
     QTest::mouseClick(browse, Qt::LeftButton);
     QCOMPARE(f.field->text(), *f.pick);
-    QCOMPARE(f.filters, QStringList(2, "Bdf files (*.bdf *.bdf.gz);;All Files (*.*)"));
+    // The first two entries as they have always been, then every kind of font read.
+    const QString fonts =
+        "(*.bdf *.bdf.gz *.pcf *.pcf.gz *.ttf *.otf *.otb *.ttc *.otc *.woff *.woff2 *.fnt *.fon "
+        "*.hex *.psf *.psf.gz *.psfu *.psfu.gz)";
+    QCOMPARE(f.filters,
+             QStringList(2, "Bdf files (*.bdf *.bdf.gz);;All Files (*.*);;All fonts " + fonts));
     // The dialog shows each entry with its patterns again, "*.*" widened to "*" for dotless names.
     QCOMPARE(kelvane::DialogNameFilters(f.filters.first()),
-             QStringList({"Bdf files (*.bdf *.bdf.gz) (*.bdf *.bdf.gz)", "All Files (*.*) (*)"}));
+             QStringList({"Bdf files (*.bdf *.bdf.gz) (*.bdf *.bdf.gz)", "All Files (*.*) (*)",
+                          "All fonts " + fonts + " " + fonts}));
   }
 
   // Also run alone with no fonts installed, where the system font must serve.

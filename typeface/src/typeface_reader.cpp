@@ -52,8 +52,8 @@ std::string ListOf(const std::vector<int>& values) {
 class Refusals {
  public:
   explicit Refusals(const std::string& fileName) : fileName_(fileName) {}
-  Diagnostic NotSupported(std::string_view reason) const {
-    return {fileName_, 0, FileNotSupported(reason)};
+  Diagnostic NotSupported(std::string_view reason, Remedy remedy = Remedy::kNone) const {
+    return {fileName_, 0, FileNotSupported(reason), remedy};
   }
   Diagnostic FreeType(FT_Error error, std::string_view what = {}) const {
     std::string reason = "FreeType: " + FreeTypeErrorText(error);
@@ -123,9 +123,10 @@ Result<int> ChooseFace(FT_Library library, std::span<const std::uint8_t> bytes, 
   const int faces = static_cast<int>(first->num_faces);
   if (options.face) {
     if (*options.face >= 0 && *options.face < faces) return *options.face;
-    if (faces == 1) return refuse.NotSupported("the font has one face; --face 0");
-    return refuse.NotSupported("the collection has " + std::to_string(faces) +
-                               " faces; --face 0 to " + std::to_string(faces - 1));
+    if (faces == 1) return refuse.NotSupported("the font has one face, 0", Remedy::kChooseFace);
+    return refuse.NotSupported(
+        "the collection has " + std::to_string(faces) + " faces, 0 to " + std::to_string(faces - 1),
+        Remedy::kChooseFace);
   }
   if (faces == 1 || !IsFormat(first, "Windows FNT")) return 0;
   std::vector<int> sizes;
@@ -139,10 +140,11 @@ Result<int> ChooseFace(FT_Library library, std::span<const std::uint8_t> bytes, 
     sizes.insert(sizes.end(), own.begin(), own.end());
   }
   if (options.pixelSize) {
-    return refuse.NotSupported("no size of " + std::to_string(*options.pixelSize) + " pixels; " +
-                               SizesText(sizes));
+    return refuse.NotSupported(
+        "no size of " + std::to_string(*options.pixelSize) + " pixels; " + SizesText(sizes),
+        Remedy::kChoosePixelSize);
   }
-  return refuse.NotSupported(SizesText(sizes) + "; choose one with --size");
+  return refuse.NotSupported(SizesText(sizes), Remedy::kChoosePixelSize);
 }
 
 // The "PCF" header's default character: the raw value of its encoding table,
@@ -449,18 +451,19 @@ class Reader {
         strike = StrikeOf(face_, *options_.pixelSize);
         if (!strike) {
           return refuse_.NotSupported("no size of " + std::to_string(*options_.pixelSize) +
-                                      " pixels; " + SizesText(StrikeSizes(face_)));
+                                          " pixels; " + SizesText(StrikeSizes(face_)),
+                                      Remedy::kChoosePixelSize);
         }
       } else if (face_->num_fixed_sizes == 1) {
         strike = 0;
       } else {
-        return refuse_.NotSupported(SizesText(StrikeSizes(face_)) + "; choose one with --size");
+        return refuse_.NotSupported(SizesText(StrikeSizes(face_)), Remedy::kChoosePixelSize);
       }
       if (const FT_Error error = FT_Select_Size(face_, *strike)) return refuse_.FreeType(error);
       return std::nullopt;
     }
     if (!options_.pixelSize) {
-      return refuse_.NotSupported("an outline font: give a pixel size with --size");
+      return refuse_.NotSupported("an outline font", Remedy::kGivePixelSize);
     }
     if (!options_.outline) {
       if (const auto strike = StrikeOf(face_, *options_.pixelSize)) {

@@ -13,8 +13,11 @@ namespace kelvane {
 // end words it for its own user (a command option, a control of a window).
 enum class Remedy {
   kNone,
-  kMapCharset,        // choosing an output code set maps the font
-  kMapMergedCharsets  // choosing an output code set maps the merged fonts into one
+  kMapCharset,         // choosing an output code set maps the font
+  kMapMergedCharsets,  // choosing an output code set maps the merged fonts into one
+  kGivePixelSize,      // an outline font is drawn at a pixel size given
+  kChoosePixelSize,    // a font of several sizes converts at the one chosen
+  kChooseFace,         // a collection converts the face chosen
 };
 
 // What went wrong, and where: the file and its line (0 when no line is meant).
@@ -52,6 +55,15 @@ class [[nodiscard]] Result {
  private:
   std::variant<T, Diagnostic> state_;
 };
+
+// The refusal's text with a front end's words for its remedy: words that
+// start with ':' or ';' go inside the text's closing bracket ("(an outline
+// font: give a pixel size with --size)"), any others after the text.
+inline std::string WithRemedyWords(const Diagnostic& refusal, const std::string& words) {
+  const bool inside = !words.empty() && (words.front() == ':' || words.front() == ';');
+  if (!inside || refusal.text.empty() || refusal.text.back() != ')') return refusal.text + words;
+  return refusal.text.substr(0, refusal.text.size() - 1) + words + ")";
+}
 
 // Something worth telling about a result that succeeded: `text` always,
 // `detail` (what it is about, by name) to a user who asks for details.
