@@ -283,12 +283,12 @@ bool PreviewWindow::SetCharset(const QString& name) {
 void PreviewWindow::SetZoom(int zoom) { zoomBox_->setValue(zoom); }
 
 void PreviewWindow::ChooseFont() {
-  OpenFile(dialogs_.open(this, QStringLiteral("Open Font"), QLatin1String(kFontFilter)));
+  OpenFile(dialogs_.openName(this, QStringLiteral("Open Font"), QLatin1String(kFontFilter)));
 }
 
 void PreviewWindow::LoadSubset() {
   const QString path =
-      dialogs_.open(this, QStringLiteral("Load Subset Text"), QLatin1String(kTextFilter));
+      dialogs_.openName(this, QStringLiteral("Load Subset Text"), QLatin1String(kTextFilter));
   if (path.isEmpty()) return;
   document_.ReadSubset(path);
 }
@@ -297,7 +297,7 @@ void PreviewWindow::SaveKvn() {
   const QString suggested =
       QFile::decodeName(OutputPathFor(QFile::encodeName(document_.path()).toStdString()).c_str());
   const QString path =
-      dialogs_.save(this, QStringLiteral("Save KVN Font"), suggested, QLatin1String(kKvnFilter));
+      dialogs_.saveName(this, QStringLiteral("Save KVN Font"), suggested, QLatin1String(kKvnFilter));
   if (path.isEmpty()) return;
   document_.SaveKvn(path);
 }
@@ -317,7 +317,7 @@ void PreviewWindow::SavePng(const QString& caption, const QString& suffix,
                             std::function<Result<GrayImage>(const OpenedFont&)> draw) {
   if (!document_.font()) return;
   const QString path =
-      dialogs_.save(this, caption, BaseName(document_.path()) + suffix, QLatin1String(kPngFilter));
+      dialogs_.saveName(this, caption, BaseName(document_.path()) + suffix, QLatin1String(kPngFilter));
   if (path.isEmpty()) return;
   document_.SavePng(path, std::move(draw));
 }

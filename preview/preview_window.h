@@ -27,10 +27,10 @@ namespace kelvane {
 
 // How the window asks for file names; empty: cancelled.
 struct PreviewDialogs {
-  std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> open;
+  std::function<QString(QWidget* parent, const QString& caption, const QString& filter)> openName;
   std::function<QString(QWidget* parent, const QString& caption, const QString& suggested,
                         const QString& filter)>
-      save;
+      saveName;
 };
 
 // The platform's file dialogs.
