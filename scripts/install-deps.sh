@@ -8,9 +8,11 @@ build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
   libfreetype-dev xfonts-utils python3-fonttools)
 fuzz_pkgs=(clang libclang-rt-14-dev)
 screenshot_pkgs=(xvfb x11-apps x11-utils imagemagick xauth xdotool)
-bench_pkgs=(xfonts-utils time strace otf2bdf)
+bench_pkgs=(xfonts-utils time strace otf2bdf pcf2bdf fonts-unifont fonts-misaki xfonts-shinonome
+  nodejs linux-perf valgrind)
 fonts_pkgs=(pcf2bdf xfonts-base xfonts-75dpi xfonts-100dpi xfonts-shinonome xfonts-intl-japanese
-  xfonts-efont-unicode xfonts-unifont fonts-unifont fonts-misaki fonts-terminus-otb otf2bdf)
+  xfonts-efont-unicode xfonts-unifont fonts-unifont fonts-misaki fonts-terminus-otb otf2bdf
+  fonts-wqy-zenhei psf-unifont console-setup-linux unifont)
 
 case "${1:-build}" in
   build) wanted=("${build_pkgs[@]}") ;;
