@@ -15,6 +15,13 @@ ByteInput::ByteInput(std::string bytes)
 
 ByteInput::ByteInput(ByteSource& source) : source_(&source), buffer_(kBufferSize) {}
 
+std::optional<std::uint64_t> ByteInput::BytesLeft() const {
+  if (source_ == nullptr || sourceEnded_) return end_ - pos_;
+  const auto coming = source_->BytesLeft();
+  if (!coming) return std::nullopt;
+  return end_ - pos_ + *coming;
+}
+
 bool ByteInput::Refill() {
   if (source_ == nullptr || sourceEnded_ || readFailure_) return false;
   auto got = source_->Read(buffer_);

@@ -62,6 +62,15 @@ Status GzipOrPlainSource::Detect() {
   return Ok();
 }
 
+std::optional<std::uint64_t> GzipOrPlainSource::BytesLeft() const {
+  if (!detected_ || inflater_ || failure_) return std::nullopt;
+  const std::uint64_t held = inputEnd_ - inputPos_;
+  if (rawEnded_) return held;
+  const auto coming = raw_.BytesLeft();
+  if (!coming) return std::nullopt;
+  return held + *coming;
+}
+
 Result<std::size_t> GzipOrPlainSource::ReadPlain(std::span<char> buffer) {
   if (inputPos_ < inputEnd_) {
     const std::size_t count = std::min(buffer.size(), inputEnd_ - inputPos_);

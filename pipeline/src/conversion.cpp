@@ -107,6 +107,12 @@ Result<FontModel> ScanBdfText(bdf::ByteInput& input, const std::string& name, co
 // The rest of the input, after the bytes already buffered.
 Result<std::string> RestOf(bdf::ByteInput& input, const std::string& name) {
   std::string bytes;
+  // Room made once when the size is known; a size past what gzip may inflate
+  // to is left to the reads to find.
+  if (const auto left = input.BytesLeft();
+      left && *left <= bdf::GzipOrPlainSource::kDefaultMaxOutput) {
+    bytes.reserve(static_cast<std::size_t>(*left));
+  }
   while (!input.AtEnd()) {
     const std::string_view buffered = input.Buffered();
     bytes.append(buffered);

@@ -40,6 +40,12 @@ Result<std::size_t> InputSource::Read(std::span<char> buffer) {
   return file_.Read(buffer);
 }
 
+std::optional<std::uint64_t> InputSource::BytesLeft() const {
+  const auto coming = file_.BytesLeft();
+  if (!coming) return std::nullopt;
+  return prefix_.size() - at_ + *coming;
+}
+
 Result<std::size_t> StoppableSource::Read(std::span<char> buffer) {
   if (stop_.stop_requested()) return Diagnostic{.text = "stopped"};
   return source_.Read(buffer);

@@ -27,6 +27,7 @@ class InputSource : public bdf::ByteSource {
   InputSource(platform::InputFile& file, std::string prefix)
       : file_(file), prefix_(std::move(prefix)) {}
   Result<std::size_t> Read(std::span<char> buffer) override;
+  std::optional<std::uint64_t> BytesLeft() const override;
 
  private:
   platform::InputFile& file_;
@@ -43,6 +44,7 @@ class StoppableSource : public bdf::ByteSource {
       : source_(source), stop_(std::move(stop)) {}
   Result<std::size_t> Read(std::span<char> buffer) override;
   bool DataRefused() const override { return source_.DataRefused(); }
+  std::optional<std::uint64_t> BytesLeft() const override { return source_.BytesLeft(); }
 
  private:
   bdf::ByteSource& source_;

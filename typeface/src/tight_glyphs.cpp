@@ -5,23 +5,19 @@
 
 namespace kelvane::typeface {
 
-bool PixelRows::At(int x, int y) const {
-  const std::uint8_t* row = rows + static_cast<std::ptrdiff_t>(y) * pitch;
-  if (grey) return row[x] >= 128;
-  return (row[x / 8] & (0x80 >> (x % 8))) != 0;
-}
-
 void TightGlyphs::Add(std::int32_t code, std::uint8_t advance, int left, int top,
                       const PixelRows& image) {
   int minX = image.width, maxX = -1, minY = image.height, maxY = -1;
   for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      if (!image.At(x, y)) continue;
-      minX = std::min(minX, x);
-      maxX = std::max(maxX, x);
-      minY = std::min(minY, y);
-      maxY = std::max(maxY, y);
-    }
+    int first = 0;
+    while (first < image.width && !image.At(first, y)) ++first;
+    if (first == image.width) continue;
+    int last = image.width - 1;
+    while (!image.At(last, y)) --last;
+    minX = std::min(minX, first);
+    maxX = std::max(maxX, last);
+    minY = std::min(minY, y);
+    maxY = y;
   }
   TightGlyph glyph{code, advance, 0, 0, 0, 0, bytes_.size()};
   if (maxX >= 0) {

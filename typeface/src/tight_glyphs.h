@@ -22,7 +22,11 @@ struct PixelRows {
   int height = 0;
   bool grey = false;
 
-  bool At(int x, int y) const;
+  bool At(int x, int y) const {
+    const std::uint8_t* row = rows + static_cast<std::ptrdiff_t>(y) * pitch;
+    if (grey) return row[x] >= 128;
+    return (row[x / 8] & (0x80 >> (x % 8))) != 0;
+  }
 };
 
 // One glyph: its pixels trimmed to their ink, and where they lie from the

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,6 +23,9 @@ class ByteSource {
   // True once a read failed because of what the data holds rather than
   // because it could not be read; that failure's text is shown as it is.
   virtual bool DataRefused() const { return false; }
+  // How many bytes are still to come, when the source knows (a regular file
+  // read as it is); a hint for making room, not a promise.
+  virtual std::optional<std::uint64_t> BytesLeft() const { return std::nullopt; }
 };
 
 class ByteInput {
@@ -40,6 +44,8 @@ class ByteInput {
   // valid until the next call of AtEnd().
   std::string_view Buffered() const { return std::string_view(buffer_.data() + pos_, end_ - pos_); }
   void Consume(std::size_t count) { pos_ += count; }
+  // The bytes buffered and still to come, when the source knows how many.
+  std::optional<std::uint64_t> BytesLeft() const;
 
   // The first bytes of the input (up to 512), to tell what kind of file it is.
   std::string_view FirstBytes() const { return firstBytes_; }

@@ -33,6 +33,8 @@ class GzipOrPlainSource : public ByteSource {
 
   Result<std::size_t> Read(std::span<char> buffer) override;
   bool DataRefused() const override { return dataRefused_; }
+  // Known for plain bytes only, once the first bytes showed they are plain.
+  std::optional<std::uint64_t> BytesLeft() const override;
 
   // True once the bytes read were found to be gzip data.
   bool compressed() const { return inflater_ != nullptr; }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -48,6 +49,8 @@ class InputFile {
   // passes it, with the reason "more than N MiB" (N = limit / 1 MiB; "more
   // than N bytes" when the limit is not whole MiB).
   Result<std::string> ReadAll(std::size_t limit);
+  // The bytes left to read in a regular file; nullopt for a pipe.
+  std::optional<std::uint64_t> BytesLeft() const;
   // The file's identity (standard input's too).
   FileIdentity identity() const;
   // True when this file and the file at utf8Path are the same file.

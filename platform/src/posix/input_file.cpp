@@ -144,6 +144,14 @@ Result<std::size_t> InputFile::ReadFull(std::span<char> buffer) {
   return filled;
 }
 
+std::optional<std::uint64_t> InputFile::BytesLeft() const {
+  struct stat status {};
+  if (fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  const off_t at = lseek(fd_, 0, SEEK_CUR);
+  if (at < 0 || at > status.st_size) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size - at);
+}
+
 FileIdentity InputFile::identity() const {
   struct stat status {};
   if (fstat(fd_, &status) != 0) return {};
