@@ -2,6 +2,7 @@
 BUILD_DIR ?= build
 SAN_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
+DEB_DIR ?= build-deb
 CMAKE_FLAGS ?=
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
@@ -40,10 +41,14 @@ screenshot: deps build
 	BUILD_DIR=$(BUILD_DIR) scripts/screenshot-window.sh
 
 # The core, bdf2kvn and every non-window test under AddressSanitizer and
-# UndefinedBehaviorSanitizer; any finding stops the test that made it.
-check: deps
-	cmake -S . -B $(SAN_DIR) -G Ninja -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_UI=OFF $(CMAKE_FLAGS)
+# UndefinedBehaviorSanitizer; any finding stops the test that made it. Built as
+# Debug (assertions on, -O1 to keep it quick), so kvn diff's output is also
+# compared with that of the `make test` build's kvn.
+check: deps build
+	cmake -S . -B $(SAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+	  -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DKELVANE_SANITIZE=ON -DKELVANE_BUILD_UI=OFF $(CMAKE_FLAGS)
 	cmake --build $(SAN_DIR) --parallel $(JOBS)
+	KELVANE_OTHER_KVN=$(abspath $(BUILD_DIR))/cli/kvn \
 	ASAN_OPTIONS=$(ASAN_OPTIONS) UBSAN_OPTIONS=$(UBSAN_OPTIONS) \
 	  ctest --test-dir $(SAN_DIR) --output-on-failure --parallel $(JOBS)
 
@@ -71,5 +76,30 @@ fuzz-smoke:
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/$$reader-smoke-corpus \
 	    || exit 1; done
 
+# The Debian package $(DEB_DIR)/kelvane_VERSION_ARCH.deb: a Release build for
+# /usr with the manual pages (scripts/deb-check.sh installs and checks it), and
+# with Debian's hardening flags.
+.PHONY: deb
+deb: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+deb: export DEB_CFLAGS_MAINT_STRIP = -g
+deb: export DEB_CXXFLAGS_MAINT_STRIP = -g
+deb:
+	@scripts/install-deps.sh deb
+	cpp="$$(dpkg-buildflags --get CPPFLAGS)" && \
+	  cmake -S . -B $(DEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DKELVANE_BUILD_TESTS=OFF -DKELVANE_MAN_PAGES=ON \
+	  -DCMAKE_C_FLAGS="$$(dpkg-buildflags --get CFLAGS) $$cpp" \
+	  -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$cpp" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" $(CMAKE_FLAGS)
+	cmake --build $(DEB_DIR) --parallel $(JOBS)
+	cd $(DEB_DIR) && cpack -G DEB
+
+# The device reader's size in a Cortex-M0+ firmware: examples/firmware built
+# with arm-none-eabi-gcc -Os against an install of $(BUILD_DIR).
+.PHONY: size
+size: deps build
+	@scripts/install-deps.sh size
+	scripts/reader-size.sh $(BUILD_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) $(DEB_DIR)

@@ -108,11 +108,10 @@ int ConvertAll(const Arguments& args, const kelvane::ConversionOptions& options)
       status = kExitRefused;
       continue;
     }
-    const std::string prefix =
-        "bdf2kvn: " + kelvane::EscapeControlBytes(NamedInput(request.inputs, nullptr)) + ": ";
     for (const kelvane::Warning& warning : result->warnings) {
-      std::cerr << prefix
-                << kelvane::EscapeControlBytes(kelvane::WarningText(warning, args.verbose)) << '\n';
+      std::cerr << kelvane::WarningLine("bdf2kvn", NamedInput(request.inputs, nullptr), warning,
+                                        args.verbose)
+                << '\n';
     }
     // Each warning's detail is among the notes.
     if (args.verbose) PrintSummary(report, *result);

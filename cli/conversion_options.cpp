@@ -53,7 +53,9 @@ void AddConversionOptions(CLI::App& command, ConversionArguments& args,
   command.add_option("--charset", args.charset, help.charset);
   command.add_option("--table", args.table, help.table)
       ->check(CLI::IsMember(std::vector<std::string>(tables.begin(), tables.end())));
-  command.add_option("--chars", args.charsFile, help.chars);
+  command.add_option("--chars", args.charsFiles, help.chars)
+      ->type_name("FILE")
+      ->allow_extra_args(false);  // one file each time, so FILE after it stays FILE
   command.add_option("--codes", args.codes, help.codes);
   command.add_option("--size", args.size, help.size)->type_name("PX")->check(CLI::Range(1, 255));
   command.add_option("--face", args.face, help.face)
@@ -82,13 +84,12 @@ std::string MakeConversionOptions(const ConversionArguments& args, ConversionOpt
                     : args.hinting == "none" ? Hinting::kNone
                                              : Hinting::kNative;
   if (args.cell) options.cell = ParseCell(*args.cell);
-  if (args.charsFile) {
+  for (const std::string& file : args.charsFiles) {
     // A FIFO without a writer is refused, not waited on; a file too large to
     // be a list of characters is refused before it fills the memory.
-    auto text = ReadTextFile(*args.charsFile, InputPolicy::kNoWaiting);
+    auto text = ReadTextFile(file, InputPolicy::kNoWaiting);
     if (!text) return "--chars: " + text.error().text;
-    options.charsText = std::move(*text);
-    options.charsName = *args.charsFile;
+    options.chars.push_back({file, std::move(*text)});
   }
   const auto checked = CheckOptions(options);
   return checked ? std::string() : checked.error().text;

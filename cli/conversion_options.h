@@ -1,6 +1,7 @@
 // The options bdf2kvn and kvn share for converting a font (--charset, --table,
-// --chars FILE, --codes LIST; --size, --face, --outline, --hinting and --cell
-// for fonts read through FreeType), and the ConversionOptions they give.
+// --chars FILE (repeated, the characters of all files together), --codes LIST; --size, --face,
+// --outline, --hinting and --cell for fonts read through FreeType), and the ConversionOptions they
+// give.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "pipeline/conversion.h"
 
@@ -16,7 +18,8 @@ namespace kelvane {
 // The options as given on the command line; an option not given has no value.
 struct ConversionArguments {
   std::string charset, table = "cp932";
-  std::optional<std::string> charsFile, codes;
+  std::vector<std::string> charsFiles;
+  std::optional<std::string> codes;
   std::optional<int> size, face;
   bool outline = false;
   std::string hinting = "native";
@@ -37,7 +40,7 @@ struct ConversionHelp {
   std::string table;
   std::string chars =
       "Keep only the glyphs of the characters in this UTF-8 text file (and the default "
-      "character)";
+      "character); may be repeated, the characters of every file together";
   std::string codes =
       "Keep only these output codes, e.g. 0x20-0x7E,0x8140-0x84BE (with --chars: both)";
   std::string size =
@@ -64,7 +67,7 @@ void AddConversionOptions(CLI::App& command, ConversionArguments& args,
 // The cell "WxH" names, each side 1 to 255, or nothing.
 std::optional<std::pair<int, int>> ParseCell(const std::string& text);
 
-// The conversion options, with the --chars file read; a usage error's text on
+// The conversion options, with the --chars files read; a usage error's text on
 // failure (a file that cannot be read, or what CheckOptions refuses).
 std::string MakeConversionOptions(const ConversionArguments& args, ConversionOptions& options);
 

@@ -12,11 +12,15 @@
 #include <string>
 #include <vector>
 
+#include "c_array.h"
 #include "conversion_options.h"
+#include "diff_report.h"
 #include "font_report.h"
 #include "kelvane/version.h"
 #include "pipeline/files.h"
 #include "pipeline/names.h"
+#include "render/diff_image.h"
+#include "render/font_diff.h"
 #include "render/font_file.h"
 #include "render/glyph_sheet.h"
 #include "render/png_image.h"
@@ -28,12 +32,18 @@ namespace {
 
 constexpr int kExitRefused = 1;
 constexpr int kExitUsage = 2;
+// diff, as cmp: 0 the same, then these.
+constexpr int kExitDifferent = 1;
+constexpr int kExitTrouble = 2;
 
 struct Arguments {
-  std::string file, text, output, name;
+  std::string file, text, output;
   std::vector<std::string> glyphCodes;  // show --code
+  std::string newFile;                  // diff NEW (FILE is OLD)
+  bool brief = false;                   // diff --brief
   int scale = 1;
   kelvane::ConversionArguments conversion;
+  kelvane::CArrayArguments cArray;
 };
 
 // The subcommands, each with the options it was given.
@@ -44,6 +54,7 @@ struct Commands {
   CLI::App* render;
   CLI::App* sheet;
   CLI::App* cArray;
+  CLI::App* diff;
 };
 
 int UsageError(const std::string& text) {
@@ -80,7 +91,8 @@ void AddConversionOptions(CLI::App& command, Arguments& args, bool encodesText) 
   help.table = (encodesText ? std::string("The Japanese table for TEXT and a FILE to convert")
                             : converted + "the Japanese table") +
                ": " + kelvane::JapaneseTableSummary();
-  help.chars = converted + "keep only the glyphs of the characters in this UTF-8 file";
+  help.chars =
+      converted + "keep only the glyphs of the characters in this UTF-8 file; may be repeated";
   help.codes = converted + "keep only these codes, e.g. 0x20-0x7E,0x8140-0x84BE";
   for (std::string* text : {&help.size, &help.face, &help.outline, &help.hinting, &help.cell}) {
     text->front() = static_cast<char>(std::tolower(static_cast<unsigned char>(text->front())));
@@ -103,6 +115,16 @@ std::string TextCharset(const Arguments& args) {
 
 // A usage error's text for what the command line alone shows, or empty.
 std::string CheckArguments(const Commands& commands, const Arguments& args, const CLI::App& used) {
+  if (&used == commands.diff) {
+    if (args.file.empty() || args.newFile.empty()) return "empty OLD or NEW argument";
+    if (args.file == kelvane::kStandardStream || args.newFile == kelvane::kStandardStream) {
+      return "OLD and NEW must name files (standard input is not read)";
+    }
+    if (used.count("--png") > 0 &&
+        (args.output.empty() || args.output == kelvane::kStandardStream)) {
+      return "--png needs a file name (standard output is for the report)";
+    }
+  }
   if (args.file.empty()) return "empty FILE argument";
   if (args.file == kelvane::kStandardStream) {
     return "FILE must name a file (standard input is not read)";
@@ -119,8 +141,10 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
     }
   }
   if (&used == commands.cArray) {
-    if (const auto problem = kelvane::CNameProblem(args.name)) {
-      return "--name " + args.name + ": " + *problem;
+    if (auto problem =
+            kelvane::CArrayArgumentsProblem(args.cArray, output != nullptr && output->count() > 0);
+        !problem.empty()) {
+      return problem;
     }
   }
   if (&used == commands.show || &used == commands.render) {
@@ -137,11 +161,11 @@ std::string CheckArguments(const Commands& commands, const Arguments& args, cons
   return {};
 }
 
-// Conversion options are for fonts to convert; only show and render use
-// --charset and --table for a KVN font too.
+// Conversion options are for fonts to convert; only show, render and diff
+// use --charset and --table for a KVN font too.
 std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
                                const CLI::App& used) {
-  const bool text = &used == commands.show || &used == commands.render;
+  const bool text = &used == commands.show || &used == commands.render || &used == commands.diff;
   for (const char* option : kelvane::kConversionOptionNames) {
     const bool forText =
         text && (std::string(option) == "--charset" || std::string(option) == "--table");
@@ -156,8 +180,7 @@ std::string CheckOptionsForKvn(const Commands& commands, const Arguments& args,
 // about (bdf2kvn gives that with -v).
 void PrintWarnings(const Arguments& args, const kelvane::LoadedFont& loaded) {
   for (const kelvane::Warning& warning : loaded.warnings) {
-    std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
-              << kelvane::EscapeControlBytes(kelvane::WarningText(warning, true)) << '\n';
+    std::cerr << kelvane::WarningLine("kvn", args.file, warning, true) << '\n';
     if (!warning.detail.empty()) {
       std::cerr << "  " << kelvane::EscapeControlBytes(warning.detail) << '\n';
     }
@@ -220,7 +243,7 @@ int Show(const kelvane::LoadedFont& loaded, const Arguments& args) {
 int WriteOutput(const Arguments& args, const std::vector<std::uint8_t>& bytes) {
   const std::string output =
       args.output.empty() ? std::string(kelvane::kStandardStream) : args.output;
-  if (const auto written = kelvane::WriteFile(output, bytes, {args.file}); !written) {
+  if (const auto written = kelvane::WriteFile(output, bytes, {args.file, args.newFile}); !written) {
     return Refused(args, written.error());
   }
   return 0;
@@ -258,16 +281,73 @@ int Sheet(const kelvane::LoadedFont& loaded, const Arguments& args) {
 }
 
 int CArray(const kelvane::LoadedFont& loaded, const Arguments& args) {
-  const std::string text = kelvane::CArrayOf(loaded, args.name);
-  const int status = WriteOutput(args, std::vector<std::uint8_t>(text.begin(), text.end()));
-  if (status == 0 && !loaded.converted && loaded.fileSize > loaded.DataSize()) {
+  const auto files = kelvane::CArrayFiles(loaded, args.cArray, args.output);
+  if (!files) return UsageError(files.error().text);
+  for (const kelvane::CArrayFile& file : *files) {
+    const std::vector<std::uint8_t> bytes(file.text.begin(), file.text.end());
+    if (const auto written = kelvane::WriteFile(file.path, bytes, {args.file}); !written) {
+      return Refused(args, written.error());
+    }
+  }
+  if (!loaded.converted && loaded.fileSize > loaded.DataSize()) {
     std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
               << loaded.fileSize - loaded.DataSize() << " bytes after the font data left out\n";
   }
-  return status;
+  return 0;
 }
 
-int Run(int argc, char** argv) {
+// diff: OLD and NEW read as FILE is, with the same options; exit 0 when they
+// draw alike, kExitDifferent when not, kExitTrouble when anything fails.
+int Diff(const Commands& commands, const Arguments& args, const CLI::App& used,
+         const kelvane::ConversionOptions& options) {
+  const auto characters = kelvane::CharactersOfCodes(TextCharset(args), args.conversion.table);
+  if (!characters) return UsageError(characters.error().text);
+  const auto as = [&args](const std::string& path) {  // the words of FILE for each font
+    Arguments side = args;
+    side.file = path;
+    return side;
+  };
+  kelvane::Converter converter;
+  std::vector<std::unique_ptr<kelvane::LoadedFont>> fonts;
+  for (const std::string& path : {args.file, args.newFile}) {
+    auto bytes = converter.LoadFont(path, options, kelvane::InputPolicy::kNoWaiting);
+    if (!bytes) {
+      Refused(as(path), bytes.error());
+      return kExitTrouble;
+    }
+    auto loaded = kelvane::OpenFont(path, std::move(*bytes));
+    if (!loaded) {
+      Refused(as(path), loaded.error());
+      return kExitTrouble;
+    }
+    fonts.push_back(std::move(*loaded));
+  }
+  if (!fonts[0]->converted && !fonts[1]->converted) {
+    if (const std::string error = CheckOptionsForKvn(commands, args, used); !error.empty()) {
+      return UsageError(error);
+    }
+  }
+  for (const auto& font : fonts) PrintWarnings(as(font->path), *font);
+  const kvn_font &before = fonts[0]->font, &after = fonts[1]->font;
+  std::vector<bool> noCharacter(characters->size());
+  for (std::size_t code = 0; code < noCharacter.size(); ++code) {
+    noCharacter[code] = !(*characters)[code];
+  }
+  const kelvane::FontDiff diff = kelvane::CompareFonts(before, after, noCharacter);
+  if (!args.output.empty()) {
+    const auto size = kelvane::DiffImageSizeFor(before, after, diff);
+    if (WriteImage(args, size.width, size.height,
+                   [&] { return kelvane::DrawDiffImage(before, after, diff); }) != 0) {
+      return kExitTrouble;
+    }
+  }
+  std::cout << (args.brief ? "" : kelvane::DiffLines(diff, *characters))
+            << kelvane::DiffSummary(diff) << '\n';
+  return diff.DrawsAlike() ? 0 : kExitDifferent;
+}
+
+// `failure`: the exit status for a failure not foreseen, once the command is known.
+int Run(int argc, char** argv, int& failure) {
   CLI::App app{
       "Shows what a KVN font holds and draws with it as the device reader finds its glyphs.\n"
       "FILE may also be a font of any kind bdf2kvn reads, converted in memory with the\n"
@@ -290,12 +370,36 @@ int Run(int argc, char** argv) {
       "sheet",
       "Draw every glyph into a PNG image: 16 a row, each row labelled with its first code");
   commands.cArray = app.add_subcommand(
-      "c-array", "Print the font as a C array (static const unsigned char NAME[]) and NAME_len");
+      "c-array",
+      "Write the font as C for firmware: a header with the array, or a header and a source");
 
+  commands.diff = app.add_subcommand(
+      "diff",
+      "Compare two fonts as the device draws them: each difference, then a summary; exit 0 "
+      "the same, 1 different, 2 trouble");
   for (CLI::App* command : {commands.info, commands.check, commands.show, commands.render,
                             commands.sheet, commands.cArray}) {
     AddFile(*command, args);
   }
+  commands.diff
+      ->add_option("OLD", args.file, "The font before: a KVN font, or a font to convert as FILE")
+      ->required()
+      ->type_name("");
+  commands.diff->add_option("NEW", args.newFile, "The font after, read as OLD is")
+      ->required()
+      ->type_name("");
+  commands.diff->add_option("--png", args.output,
+                            "Draw each glyph that draws differently into this PNG image: a row "
+                            "each, OLD's, NEW's, and both over each other (red: ink only in OLD, "
+                            "green: only in NEW, black: in both)")
+      ->type_name("FILE");
+  commands.diff->add_flag("--brief", args.brief, "Print only the summary");
+  AddConversionOptions(*commands.diff, args, false);
+  commands.diff->get_option("--charset")
+      ->description("Name the characters of codes in this code set (default " +
+                    std::string(kelvane::kDefaultTextCodeSet) +
+                    "), and convert OLD or NEW that is no KVN font into it too: " +
+                    kelvane::CodeSetNameSummary());
   commands.show
       ->add_option("TEXT", args.text,
                    "UTF-8 text whose characters' glyphs to show, encoded as render does")
@@ -315,13 +419,9 @@ int Run(int argc, char** argv) {
         ->required();
     AddScale(*command, args);
   }
-  commands.cArray
-      ->add_option("--name", args.name,
-                   "The name of the array: a C identifier that is no keyword, reserved name or "
-                   "macro of a standard header")
-      ->required();
+  kelvane::AddCArrayOptions(*commands.cArray, args.cArray);
   commands.cArray->add_option("-o,--output", args.output,
-                              "Write the header to this file instead of standard output");
+                              "Write the one header to this file instead of standard output");
   for (CLI::App* command : {commands.info, commands.check, commands.sheet, commands.cArray}) {
     AddConversionOptions(*command, args, false);
   }
@@ -335,10 +435,26 @@ int Run(int argc, char** argv) {
       "--face for a collection), Windows .fnt/.fon, FONTX2, Unifont .hex or PSF, told by its "
       "first bytes (and as BDF when named .bdf or .bdf.gz), gzip-compressed too.\n"
       "Outputs are replaced as bdf2kvn replaces a font.\nExit status: 0 done, 1 refused or "
-      "failed, 2 wrong arguments.");
+      "failed, 2 wrong arguments; diff's, as cmp's: 0 the same, 1 different, 2 trouble.");
   commands.cArray->footer(
+      "Without --header and --source, one header holds the array as static const unsigned char "
+      "NAME[] and its length as NAME_len, for one C file to include. With them, the header "
+      "declares both (extern, with C linkage for C++) and the source defines them; build the "
+      "source with the reader. Either header defines NAME_CELL_WIDTH, NAME_CELL_HEIGHT, "
+      "NAME_GLYPHS, NAME_SIZE (bytes) and, when the font states it or --baseline gives it, "
+      "NAME_BASELINE (rows from the top of the cell down to the baseline), NAME in capitals.\n"
+      "The device reader reads the array through plain pointers: it must lie in memory the CPU "
+      "addresses directly (RAM, or flash mapped into memory), not in memory read through "
+      "special instructions such as AVR's PROGMEM and pgm_read_byte.\n"
       "The array holds the bytes the font's header accounts for; bytes a file has after them are "
       "left out and counted on standard error.");
+  commands.diff->footer(
+      "The fonts are the same when their cells are and every code from 0x0000 to 0xFFFF draws "
+      "the same glyph (bitmap and advance) in both, a code a font lacks drawing its default "
+      "glyph; range tables and the order of glyphs do not matter. Lines that start with "
+      "\"layout: \" tell of differences that change no drawing. Characters are named in "
+      "--charset under --table; codes go in ascending order.\n"
+      "Exit status: 0 the same, 1 different, 2 refused, failed or wrong arguments (as cmp).");
   commands.show->footer(
       "A character without a code, or a code without a glyph, shows the default glyph.");
   commands.render->footer(
@@ -356,6 +472,7 @@ int Run(int argc, char** argv) {
     return status == 0 ? 0 : kExitUsage;
   }
   CLI::App* used = app.get_subcommands().front();
+  if (used == commands.diff) failure = kExitTrouble;
   if (const std::string error = CheckArguments(commands, args, *used); !error.empty()) {
     return UsageError(error);
   }
@@ -365,6 +482,7 @@ int Run(int argc, char** argv) {
     return UsageError(error);
   }
   kelvane::PrepareProcessForConversions();
+  if (used == commands.diff) return Diff(commands, args, *used, options);
   kelvane::Converter converter;
   auto bytes = converter.LoadFont(args.file, options, kelvane::InputPolicy::kNoWaiting);
   if (!bytes) return Refused(args, bytes.error());
@@ -389,8 +507,9 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Whatever fails unforeseen (memory, say) is a refusal, never an abort.
+  int failure = kExitRefused;
   try {
-    return Run(argc, argv);
+    return Run(argc, argv, failure);
   } catch (const std::bad_alloc&) {
     std::cerr << "kvn: out of memory\n";
   } catch (const std::exception& e) {
@@ -398,5 +517,5 @@ int main(int argc, char** argv) {
   } catch (...) {
     std::cerr << "kvn: failed for a reason not known\n";
   }
-  return kExitRefused;
+  return failure;
 }

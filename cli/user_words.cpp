@@ -1,5 +1,7 @@
 #include "user_words.h"
 
+#include "terminal_text.h"
+
 namespace kelvane {
 
 std::string RemedyText(Remedy remedy) {
@@ -23,6 +25,12 @@ std::string RemedyText(Remedy remedy) {
 std::string WarningText(const Warning& warning, bool verbose) {
   if (warning.detail.empty() || verbose) return warning.text;
   return warning.text + " (-v names them)";
+}
+
+std::string WarningLine(std::string_view program, std::string_view input, const Warning& warning,
+                        bool verbose) {
+  return std::string(program) + ": " + EscapeControlBytes(input) + ": " +
+         EscapeControlBytes(WarningText(warning, verbose));
 }
 
 }  // namespace kelvane

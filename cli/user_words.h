@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "font/result.h"
 
@@ -16,5 +17,10 @@ std::string RemedyText(Remedy remedy);
 // The warning's text, with " (-v names them)" when it has a detail that was
 // not asked for (`verbose` false).
 std::string WarningText(const Warning& warning, bool verbose);
+
+// A conversion's warning as every command prints it, without a line end:
+// "PROGRAM: INPUT: WarningText", control bytes escaped.
+std::string WarningLine(std::string_view program, std::string_view input, const Warning& warning,
+                        bool verbose);
 
 }  // namespace kelvane

@@ -8,7 +8,13 @@
  *   names (so inside the buffer too); scanning agrees with the binary search;
  * - kvn_next_sjis walks the bytes as text in steps of one or two bytes that
  *   end exactly at the end, two only for a lead byte and a byte that may
- *   trail it.
+ *   trail it;
+ * - the bytes after an opened font's data (all of them for a refused font)
+ *   decode as text: kvn_decode_sjis as kvn_next_sjis, kvn_decode_utf8 as the
+ *   web's UTF-8 decoder does step by step (each code it gives in full
+ *   encodes back to its bytes), kvn_decode_byte a byte a code;
+ * - with each decoder kvn_text_width is the sum of the advances the lookups
+ *   give, and kvn_draw_text plots only inside the text's box.
  *
  * A broken check aborts with "invariant broken: ..." and libFuzzer saves the
  * input. */
@@ -140,6 +146,123 @@ static void check_text(const uint8_t* data, size_t size) {
   check(at == size, "Shift_JIS steps end at the end of the text");
 }
 
+/* The web's UTF-8 decoder, a byte at a time as its steps are written: the
+ * code at the start of `text` and the bytes it takes (0 at the end). */
+static size_t web_utf8(const uint8_t* text, size_t length, uint32_t* code) {
+  uint32_t point = 0;
+  unsigned seen = 0, needed = 0, lower = 0x80, upper = 0xBF;
+  size_t i;
+  for (i = 0; i < length; ++i) {
+    const unsigned byte = text[i];
+    if (needed == 0) {
+      if (byte <= 0x7F) {
+        *code = byte;
+        return 1;
+      } else if (byte >= 0xC2 && byte <= 0xDF) {
+        needed = 1, point = byte & 0x1F;
+      } else if (byte >= 0xE0 && byte <= 0xEF) {
+        if (byte == 0xE0) lower = 0xA0;
+        if (byte == 0xED) upper = 0x9F;
+        needed = 2, point = byte & 0x0F;
+      } else if (byte >= 0xF0 && byte <= 0xF4) {
+        if (byte == 0xF0) lower = 0x90;
+        if (byte == 0xF4) upper = 0x8F;
+        needed = 3, point = byte & 0x07;
+      } else {
+        *code = 0xFFFD;
+        return 1;
+      }
+      continue;
+    }
+    if (byte < lower || byte > upper) { /* the byte is read again as the next one */
+      *code = 0xFFFD;
+      return i;
+    }
+    lower = 0x80, upper = 0xBF;
+    point = point << 6 | (byte & 0x3F);
+    if (++seen == needed) {
+      *code = point;
+      return i + 1;
+    }
+  }
+  if (needed > 0) *code = 0xFFFD;
+  return length;
+}
+
+/* The UTF-8 bytes of a code point; returns their count. */
+static size_t utf8_of(uint32_t code, uint8_t* out) {
+  static const uint8_t lead[5] = {0, 0x00, 0xC0, 0xE0, 0xF0};
+  const size_t count = code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+  size_t i;
+  for (i = count - 1; i > 0; --i, code >>= 6) out[i] = (uint8_t)(0x80 | (code & 0x3F));
+  out[0] = (uint8_t)(lead[count] | code);
+  return count;
+}
+
+static void check_decoders(const uint8_t* text, size_t length) {
+  size_t at, used;
+  uint32_t code, want;
+  uint16_t narrow;
+  for (at = 0; (used = kvn_decode_sjis(text + at, length - at, &code)) > 0; at += used) {
+    check(kvn_next_sjis(text + at, length - at, &narrow) == used && narrow == code,
+          "kvn_decode_sjis reads as kvn_next_sjis");
+  }
+  check(at == length, "Shift_JIS steps end at the end of the text");
+  for (at = 0; (used = kvn_decode_utf8(text + at, length - at, &code)) > 0; at += used) {
+    uint8_t bytes[4];
+    check(used == web_utf8(text + at, length - at, &want) && code == want,
+          "kvn_decode_utf8 reads as the web's UTF-8 decoder");
+    check(code == 0xFFFD || (code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) &&
+                             utf8_of(code, bytes) == used && memcmp(bytes, text + at, used) == 0),
+          "a decoded code point encodes back to its bytes");
+  }
+  check(at == length, "UTF-8 steps end at the end of the text");
+  for (at = 0; (used = kvn_decode_byte(text + at, length - at, &code)) > 0; at += used) {
+    check(used == 1 && code == text[at], "kvn_decode_byte reads a byte a code");
+  }
+  check(at == length, "a byte a code ends at the end");
+}
+
+/* Where the text's ink may lie: from (x, y), the text's width plus the last
+ * cell's overhang (cell_width - 1) wide, cell_height high. */
+typedef struct text_box {
+  int x, y;
+  size_t width;
+  unsigned height;
+} text_box;
+
+static void plot_in_box(void* context, int x, int y) {
+  const text_box* box = (const text_box*)context;
+  check(x >= box->x && (size_t)((long)x - box->x) < box->width && y >= box->y &&
+            y - box->y < (int)box->height,
+        "kvn_draw_text plots inside the text's cells");
+}
+
+static void check_drawing(const kvn_font* font, const uint8_t* text, size_t length) {
+  const kvn_decoder decoders[3] = {kvn_decode_sjis, kvn_decode_utf8, kvn_decode_byte};
+  /* Bounded work: as many bytes as glyphs of some 100,000 pixels in all. */
+  const size_t most = 1 + 100000u / ((size_t)font->cell_width * font->cell_height);
+  int d;
+  if (length > most) length = most;
+  for (d = 0; d < 3; ++d) {
+    text_box box;
+    size_t at, used, sum = 0;
+    uint32_t code;
+    for (at = 0; (used = decoders[d](text + at, length - at, &code)) > 0; at += used) {
+      uint16_t index;
+      if (!kvn_lookup(font, code, &index)) index = font->default_index;
+      sum += kvn_glyph_at(font, index).advance;
+    }
+    box.width = kvn_text_width(font, text, length, decoders[d]);
+    check(box.width == sum, "kvn_text_width adds up the advances");
+    box.width += font->cell_width - 1u;
+    box.x = -5 + 7 * d;
+    box.y = 3 - 4 * d;
+    box.height = font->cell_height;
+    kvn_draw_text(font, text, length, decoders[d], box.x, box.y, plot_in_box, &box);
+  }
+}
+
 int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kvn_font font;
   int ascend;
@@ -150,7 +273,15 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (status != KVN_OK) {
     check(font.data == NULL && font.glyph_count == 0 && font.range_count == 0,
           "a refused font is emptied");
+    check_decoders(data, size);
     return 0;
+  }
+  {
+    /* The text after the font's data. */
+    const size_t used =
+        9 + 6 * (size_t)font.range_count + (size_t)font.glyph_count * (1u + font.glyph_bytes);
+    check_decoders(data + used, size - used);
+    check_drawing(&font, data + used, size - used);
   }
   check(font.data == data && font.size == size, "an opened font holds the buffer");
   check(font.ranges_ascend == ascend, "ranges_ascend says whether the ranges ascend");

@@ -206,8 +206,7 @@ void FontDocument::ReadSubset(const QString& path) {
         if (!text) return std::move(text).error();
         // The text must be UTF-8 as it is; the editor would quietly mend it.
         ConversionOptions check;
-        check.charsText = *text;
-        check.charsName = path;
+        check.chars = {{path, *text}};
         if (const Status checked = CheckOptions(check); !checked) return checked.error();
         return text;
       },

@@ -9,21 +9,16 @@
 #include "pipeline/conversion.h"
 #include "pipeline/names.h"
 #include "preview_window.h"
+#include "window_command_line.h"
 
 int main(int argc, char* argv[]) {
   kelvane::PrepareProcessForConversions();
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kelvane-preview"));
-  QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
-
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Shows a KVN font, or a font converted in memory (BDF, PCF, TrueType, OpenType, Windows, "
       "FONTX2, Unifont .hex, PSF; gzip-compressed too), as the device reader finds its glyphs: "
       "every glyph on a sheet, and a line of sample text drawn with it. The pixel size, face and "
       "hinting of outline fonts and collections are chosen in the window."));
-  parser.addHelpOption();
-  parser.addVersionOption();
   const QCommandLineOption sample(QStringLiteral("sample"),
                                   QStringLiteral("Start with TEXT as the sample line."),
                                   QStringLiteral("TEXT"));
@@ -39,6 +34,13 @@ int main(int argc, char* argv[]) {
       QStringLiteral("FILE"),
       QStringLiteral("The font to open: a KVN font or any font bdf2kvn reads."),
       QStringLiteral("[FILE]"));
+  if (const auto answered = kelvane::AnswerHelpOrVersion(parser, "kelvane-preview", argc, argv)) {
+    return *answered;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kelvane-preview"));
+  QApplication::setApplicationVersion(QStringLiteral(KELVANE_VERSION));
   parser.process(app);
 
   kelvane::PreviewWindow window;

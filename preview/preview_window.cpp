@@ -327,7 +327,7 @@ void PreviewWindow::OptionsChanged() {
   if (charsetBox_->currentIndex() > 0) options.charset = charsetBox_->currentText().toStdString();
   options.table = tableBox_->currentText().toStdString();
   const QString text = subsetText_->toPlainText();
-  if (!text.isEmpty()) options.charsText = text.toUtf8().toStdString();
+  if (!text.isEmpty()) options.chars = {{{}, text.toUtf8().toStdString()}};
   if (pixelSizeBox_->value() > 0) options.pixelSize = pixelSizeBox_->value();
   if (faceBox_->value() > 0) options.face = faceBox_->value();
   options.hinting = kHintings[hintingBox_->currentIndex()].second;

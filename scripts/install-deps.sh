@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running kelvane need.
-# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|bench|fonts|all]
+# Only missing packages are installed. Usage: scripts/install-deps.sh [build|fuzz|screenshot|bench|fonts|deb|size|all]
 set -euo pipefail
 
 build_pkgs=(g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev
@@ -13,6 +13,8 @@ bench_pkgs=(xfonts-utils time strace otf2bdf pcf2bdf fonts-unifont fonts-misaki 
 fonts_pkgs=(pcf2bdf xfonts-base xfonts-75dpi xfonts-100dpi xfonts-shinonome xfonts-intl-japanese
   xfonts-efont-unicode xfonts-unifont fonts-unifont fonts-misaki fonts-terminus-otb otf2bdf
   fonts-wqy-zenhei psf-unifont console-setup-linux unifont)
+deb_pkgs=(help2man lintian dpkg-dev fakeroot file man-db)
+size_pkgs=(gcc-arm-none-eabi libnewlib-arm-none-eabi binutils-arm-none-eabi)
 
 case "${1:-build}" in
   build) wanted=("${build_pkgs[@]}") ;;
@@ -20,9 +22,11 @@ case "${1:-build}" in
   screenshot) wanted=("${build_pkgs[@]}" "${screenshot_pkgs[@]}") ;;
   bench) wanted=("${build_pkgs[@]}" "${bench_pkgs[@]}") ;;
   fonts) wanted=("${build_pkgs[@]}" "${fonts_pkgs[@]}") ;;
+  deb) wanted=("${build_pkgs[@]}" "${deb_pkgs[@]}") ;;
+  size) wanted=("${build_pkgs[@]}" "${size_pkgs[@]}") ;;
   all) wanted=("${build_pkgs[@]}" "${fuzz_pkgs[@]}" "${screenshot_pkgs[@]}" "${bench_pkgs[@]}"
-    "${fonts_pkgs[@]}") ;;
-  *) echo "usage: $0 [build|fuzz|screenshot|bench|fonts|all]" >&2; exit 2 ;;
+    "${fonts_pkgs[@]}" "${deb_pkgs[@]}" "${size_pkgs[@]}") ;;
+  *) echo "usage: $0 [build|fuzz|screenshot|bench|fonts|deb|size|all]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -157,12 +157,90 @@ static int is_sjis_trail(unsigned byte) {
   return (byte >= 0x40u && byte <= 0x7Eu) || (byte >= 0x80u && byte <= 0xFCu);
 }
 
-size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code) {
+size_t kvn_decode_sjis(const uint8_t* text, size_t length, uint32_t* code) {
   if (length == 0) return 0;
+  *code = text[0];
   if (length >= 2 && is_sjis_lead(text[0]) && is_sjis_trail(text[1])) {
-    *code = (uint16_t)(((unsigned)text[0] << 8) | text[1]);
+    *code = *code << 8 | text[1];
     return 2;
   }
+  return 1;
+}
+
+size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code) {
+  uint32_t wide;
+  const size_t used = kvn_decode_sjis(text, length, &wide);
+  if (used > 0) *code = (uint16_t)wide;
+  return used;
+}
+
+size_t kvn_decode_utf8(const uint8_t* text, size_t length, uint32_t* code) {
+  unsigned lead, low = 0x80u, high = 0xBFu, left;
+  uint32_t value;
+  size_t used = 1;
+  if (length == 0) return 0;
+  lead = text[0];
+  *code = lead;
+  if (lead < 0x80u) return 1;
+  *code = 0xFFFDu;
+  if (lead < 0xC2u || lead > 0xF4u) return 1;
+  /* The bytes to follow, and the narrower range of the first of them that
+   * keeps out overlong forms, surrogates and code points past U+10FFFF. */
+  left = 1u + (lead >= 0xE0u) + (lead >= 0xF0u);
+  value = lead & (0x3Fu >> left);
+  if (lead == 0xE0u) low = 0xA0u;
+  if (lead == 0xEDu) high = 0x9Fu;
+  if (lead == 0xF0u) low = 0x90u;
+  if (lead == 0xF4u) high = 0x8Fu;
+  for (; left > 0; --left, ++used) {
+    /* A byte that cannot follow is not taken: it starts the next character. */
+    if (used == length || text[used] < low || text[used] > high) return used;
+    value = value << 6 | (text[used] & 0x3Fu);
+    low = 0x80u;
+    high = 0xBFu;
+  }
+  *code = value;
+  return used;
+}
+
+size_t kvn_decode_byte(const uint8_t* text, size_t length, uint32_t* code) {
+  if (length == 0) return 0;
   *code = text[0];
   return 1;
+}
+
+/* The glyph drawn for `code`: the default glyph when the font lacks it. */
+static kvn_glyph glyph_for(const kvn_font* font, uint32_t code) {
+  uint16_t index;
+  if (!kvn_lookup(font, code, &index)) index = font->default_index;
+  return kvn_glyph_at(font, index);
+}
+
+size_t kvn_text_width(const kvn_font* font, const uint8_t* text, size_t length,
+                      kvn_decoder decode) {
+  size_t width = 0, used;
+  uint32_t code;
+  for (; (used = decode(text, length, &code)) > 0; text += used, length -= used) {
+    width += glyph_for(font, code).advance;
+  }
+  return width;
+}
+
+void kvn_draw_text(const kvn_font* font, const uint8_t* text, size_t length, kvn_decoder decode,
+                   int x, int y, void (*plot)(void* context, int x, int y), void* context) {
+  const unsigned row_bytes = (font->cell_width + 7u) / 8u;
+  size_t pen = 0, used;
+  uint32_t code;
+  for (; (used = decode(text, length, &code)) > 0; text += used, length -= used) {
+    const kvn_glyph glyph = glyph_for(font, code);
+    unsigned row, column;
+    for (row = 0; row < font->cell_height; ++row) {
+      for (column = 0; column < font->cell_width; ++column) {
+        if (glyph.bitmap[row * row_bytes + column / 8u] & (0x80u >> (column % 8u))) {
+          plot(context, x + (int)(pen + column), y + (int)row);
+        }
+      }
+    }
+    pen += glyph.advance;
+  }
 }

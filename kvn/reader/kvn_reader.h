@@ -1,15 +1,25 @@
-/* Reading KVN font files on a device: validates a font held in memory and
- * finds glyphs by code. C99; needs no allocation and nothing beyond
+/* Reading KVN font files on a device: validates a font held in memory, finds
+ * glyphs by code and draws text. C99; needs no allocation and nothing beyond
  * <stdint.h>, <stddef.h> and <string.h>.
+ *
+ *   static void plot(void* screen, int x, int y) { set_pixel(screen, x, y); }
  *
  *   kvn_font font;
  *   if (kvn_open(&font, data, size) != KVN_OK) return;
- *   for (size_t at = 0, used; (used = kvn_next_sjis(text + at, len - at, &code)) > 0; at += used) {
+ *   kvn_draw_text(&font, text, len, kvn_decode_sjis, x, y, plot, screen);
+ *   x += (int)kvn_text_width(&font, text, len, kvn_decode_sjis);
+ *
+ * or glyph by glyph:
+ *
+ *   size_t at = 0, used;
+ *   uint32_t code;
+ *   while ((used = kvn_decode_utf8(text + at, len - at, &code)) > 0) {
  *     uint16_t index;
  *     if (!kvn_lookup(&font, code, &index)) index = font.default_index;
  *     kvn_glyph glyph = kvn_glyph_at(&font, index);
  *     draw(x, y, glyph.bitmap, font.cell_width, font.cell_height);
  *     x += glyph.advance;
+ *     at += used;
  *   }
  */
 #ifndef KVN_READER_H
@@ -95,6 +105,41 @@ kvn_range kvn_range_at(const kvn_font* font, uint16_t index);
  * it is read as the next character. Returns the bytes used: 0 at the end of
  * the text, else 1 or 2. */
 size_t kvn_next_sjis(const uint8_t* text, size_t length, uint16_t* code);
+
+/* Reads the next character of `text` into `code`: returns the bytes used, 0
+ * at the end of the text (length 0, `code` left as it was), else at most
+ * `length`. The device's text is in the font's code set; these decoders read
+ * the code sets kelvane writes fonts in. */
+typedef size_t (*kvn_decoder)(const uint8_t* text, size_t length, uint32_t* code);
+
+/* Shift_JIS: the rule of kvn_next_sjis (for fonts in shift_jis or jisx0208). */
+size_t kvn_decode_sjis(const uint8_t* text, size_t length, uint32_t* code);
+
+/* UTF-8 (for fonts in unicode): a sequence of 1 to 4 bytes gives its code
+ * point; code points above U+FFFF are given as they are and find no glyph. A
+ * malformed sequence gives U+FFFD and uses the bytes a web browser's decoder
+ * replaces: a byte that cannot start a sequence (0x80-0xC1, 0xF5-0xFF) is one
+ * U+FFFD; otherwise the longest start of a valid sequence is (E3 81 41 gives
+ * U+FFFD for E3 81, then 'A'). So overlong forms (E0 80.., F0 80..),
+ * surrogates (ED A0..) and code points past U+10FFFF (F4 90..) give one
+ * U+FFFD for each byte. */
+size_t kvn_decode_utf8(const uint8_t* text, size_t length, uint32_t* code);
+
+/* One byte, one code (for fonts in jisx0201 or ISO 8859). */
+size_t kvn_decode_byte(const uint8_t* text, size_t length, uint32_t* code);
+
+/* The width of the text: the sum of the advances of its glyphs, the default
+ * glyph's for each code the font lacks. */
+size_t kvn_text_width(const kvn_font* font, const uint8_t* text, size_t length, kvn_decoder decode);
+
+/* Draws the text: calls `plot` once for each ink pixel, with `context`. The
+ * first glyph's cell has its top left corner at (x, y); each next glyph's is
+ * its advance further right, so ink a glyph has right of its advance lies
+ * over the next glyph, and the last glyph's may reach past the text's width,
+ * up to cell_width - 1 pixels. Every ink pixel is plotted; clipping to a
+ * screen or an image is the caller's. */
+void kvn_draw_text(const kvn_font* font, const uint8_t* text, size_t length, kvn_decoder decode,
+                   int x, int y, void (*plot)(void* context, int x, int y), void* context);
 
 #ifdef __cplusplus
 }

@@ -54,6 +54,33 @@ Diagnostic UnknownTable(const std::string& name) {
   return Diagnostic{.text = "unknown table \"" + name + "\" (" + names + ")"};
 }
 
+std::string NameOf(const CharactersText& text) {
+  return text.name.empty() ? "the text" : text.name;
+}
+
+// The subset of the characters of every text and of the code list. Each text
+// is checked on its own, so that a refusal names its file; the warnings name
+// them all: "a.txt and b.txt", "a.txt, b.txt and c.txt".
+Result<Subset> SubsetOf(const std::vector<CharactersText>& texts,
+                        const std::optional<std::string>& codes) {
+  auto subset = MakeSubset(
+      texts.empty() ? "the text" : NameOf(texts.front()),
+      texts.empty() ? std::nullopt : std::optional<std::string_view>(texts.front().text), codes);
+  if (!subset) return std::move(subset).error();
+  for (std::size_t i = 1; i < texts.size(); ++i) {
+    auto more = MakeSubset(NameOf(texts[i]), texts[i].text, std::nullopt);
+    if (!more) return std::move(more).error();
+    subset->characters->append(*more->characters);
+    subset->name += (i + 1 == texts.size() ? " and " : ", ") + NameOf(texts[i]);
+  }
+  if (texts.size() > 1) {
+    std::u32string& all = *subset->characters;
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+  }
+  return subset;
+}
+
 Result<Plan> PlanFor(const ConversionOptions& options) {
   Plan plan;
   plan.options = options;
@@ -65,9 +92,8 @@ Result<Plan> PlanFor(const ConversionOptions& options) {
     if (!output) return std::move(output).error();
     plan.output = std::move(*output);
   }
-  if (options.charsText || options.codes) {
-    auto subset = MakeSubset(options.charsName.empty() ? "the text" : options.charsName,
-                             options.charsText, options.codes);
+  if (!options.chars.empty() || options.codes) {
+    auto subset = SubsetOf(options.chars, options.codes);
     if (!subset) return std::move(subset).error();
     plan.subset = std::move(*subset);
   }
@@ -188,14 +214,17 @@ Result<FontModel> ReadWhole(const std::string& bytes, FileKind kind, const std::
 }
 
 // Reads one font from `source`: what its first bytes say it is decides the
-// reader, and a file that is no font of a known kind is refused as such.
+// reader (and `readAs`, when given, is set to it), and a file that is no font
+// of a known kind is refused as such.
 Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const Plan& plan,
-                       bdf::LineReaderState& lines, const std::stop_token& stop) {
+                       bdf::LineReaderState& lines, const std::stop_token& stop,
+                       FileKind* readAs = nullptr) {
   bdf::GzipOrPlainSource decoded(source);
   StoppableSource stoppable(decoded, stop);
   bdf::ByteInput input(stoppable);
   input.AtEnd();  // reads the first bytes
   FileKind kind = SniffFileKind(input.FirstBytes());
+  if (readAs != nullptr) *readAs = kind;
   if (kind == FileKind::kEmpty || (kind == FileKind::kGzip && decoded.compressed())) {
     if (!input.ReadFailure()) {
       return Diagnostic{name, 0, FileNotSupported(*UnreadableReason(kind, decoded.compressed()))};
@@ -205,6 +234,7 @@ Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const P
   auto bytes = RestOf(input, name);
   if (!bytes) return std::move(bytes).error();
   kind = SniffFileKind(std::string_view(*bytes).substr(0, kSniffBytes), bytes->size());
+  if (readAs != nullptr) *readAs = kind;
   if (kind == FileKind::kBinary) {
     // Binary data that holds a BDF font after all is read as one.
     bdf::ByteInput text(std::move(*bytes));
@@ -286,9 +316,6 @@ Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
   // Moved, not assigned: the bitmaps stay in the memory they were read into.
   Prepared prepared{std::move(merged->font), std::move(notes), {}};
   prepared.warnings = std::move(prepared.font.warnings);
-  for (const Warning& warning : prepared.warnings) {
-    if (!warning.detail.empty()) prepared.notes.push_back(warning.detail);
-  }
   if (plan.subset) {
     SubsetSpaces subsetSpaces;
     if (plan.output) subsetSpaces.output = &*plan.output;
@@ -298,6 +325,10 @@ Result<Prepared> Prepare(std::vector<FontModel> fonts, const Plan& plan) {
     prepared.notes.insert(prepared.notes.end(), subset->notes.begin(), subset->notes.end());
     prepared.warnings.insert(prepared.warnings.end(), subset->warnings.begin(),
                              subset->warnings.end());
+  }
+  // Every warning's detail, the subset's too, is told with the notes.
+  for (const Warning& warning : prepared.warnings) {
+    if (!warning.detail.empty()) prepared.notes.push_back(warning.detail);
   }
   if (auto sorted = SortGlyphsByCode(prepared.font); !sorted) return std::move(sorted).error();
   return prepared;
@@ -377,18 +408,32 @@ class MemorySource : public bdf::ByteSource {
   std::string_view bytes_;
 };
 
+// Whether a font read as this kind says where its baseline lies: FONTX2 and
+// PSF fonts give a cell alone, which their readers put on its bottom row.
+bool StatesBaseline(FileKind kind) {
+  return kind != FileKind::kFontx2 && kind != FileKind::kPsf1 && kind != FileKind::kPsf2;
+}
+
+// The font converted into KVN; `about`, when given, gets the warnings of the
+// conversion and the baseline.
 Result<std::vector<std::uint8_t>> ConvertFromSource(bdf::ByteSource& source,
                                                     const std::string& name, const Plan& plan,
                                                     bdf::LineReaderState& lines,
                                                     const std::stop_token& stop,
-                                                    std::vector<Warning>* warnings = nullptr) {
-  auto font = Scan(source, name, plan, lines, stop);
+                                                    FontBytes* about = nullptr) {
+  FileKind kind = FileKind::kBdf;
+  auto font = Scan(source, name, plan, lines, stop, &kind);
   if (!font) return std::move(font).error();
   std::vector<FontModel> fonts;
   fonts.push_back(std::move(*font));
   auto prepared = Prepare(std::move(fonts), plan);
   if (!prepared) return std::move(prepared).error();
-  if (warnings != nullptr) *warnings = std::move(prepared->warnings);
+  if (about != nullptr) {
+    about->warnings = std::move(prepared->warnings);
+    // The box's offset is the lower left corner's from the origin, on the baseline.
+    const FontBox& box = prepared->font.box;
+    if (StatesBaseline(kind)) about->baseline = std::int64_t{box.height} + box.y;
+  }
   return kvn::EncodeKvn(prepared->font);
 }
 
@@ -498,7 +543,7 @@ Result<FontBytes> Converter::LoadFont(const std::string& path, const ConversionO
   InputSource source(*file, std::move(*start));
   FontBytes font;
   font.converted = true;
-  auto bytes = ConvertFromSource(source, path, *plan, state_->lines, stop, &font.warnings);
+  auto bytes = ConvertFromSource(source, path, *plan, state_->lines, stop, &font);
   if (!bytes) return std::move(bytes).error();
   font.bytes = std::move(*bytes);
   font.fileSize = font.bytes.size();
@@ -528,6 +573,17 @@ Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::strin
     codes.push_back({*c, found.empty() ? std::nullopt : std::optional(found.front())});
   }
   return codes;
+}
+
+Result<std::vector<std::optional<char32_t>>> CharactersOfCodes(const std::string& charset,
+                                                               const std::string& table) {
+  const auto japanese = JapaneseTableNamed(table);
+  if (!japanese) return UnknownTable(table);
+  auto space = CodeSpace::ForOutput(charset, *japanese);
+  if (!space) return std::move(space).error();
+  std::vector<std::optional<char32_t>> characters(0x10000);
+  for (std::int32_t code = 0; code <= 0xFFFF; ++code) characters[code] = space->Decode(code);
+  return characters;
 }
 
 void PrepareProcessForConversions() { platform::InstallSignalHandling(); }

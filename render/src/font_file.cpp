@@ -17,6 +17,7 @@ Result<std::unique_ptr<LoadedFont>> OpenFont(std::string path, FontBytes bytes) 
   loaded->fileSize = bytes.fileSize;
   loaded->bytes = std::move(bytes.bytes);
   loaded->warnings = std::move(bytes.warnings);
+  loaded->baseline = bytes.baseline;
   const kvn_status status = kvn_open(&loaded->font, loaded->bytes.data(), loaded->bytes.size());
   if (status != KVN_OK) {
     return Diagnostic{

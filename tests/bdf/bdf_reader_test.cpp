@@ -2,13 +2,13 @@
 // the cell, the properties it keeps, and each refusal with its line.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "bdf/bdf_scan.h"
 #include "bdf/line_reader.h"
+#include "glyph_text.h"
 #include "test_support.h"
 
 namespace kelvane::bdf {
@@ -16,26 +16,12 @@ namespace {
 
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
+using test::DescribeGlyphs;
 
 Result<FontModel> Scan(const std::string& text, const ScanOptions& options = {}) {
   ByteInput input(text);
   LineReaderState state;
   return ScanBdf(input, state, "f.bdf", options);
-}
-
-// Each glyph as "code advance hex-bytes", in the model's order.
-Lines Describe(const FontModel& model) {
-  Lines glyphs;
-  for (const Glyph& glyph : model.glyphs) {
-    std::string text = std::to_string(glyph.code) + " " + std::to_string(glyph.advance) + " ";
-    for (const std::uint8_t byte : model.bitmap(glyph)) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02X", byte);
-      text += hex;
-    }
-    glyphs.push_back(text);
-  }
-  return glyphs;
 }
 
 std::string Glyph(const std::string& encoding, const std::string& body = "BITMAP\nFF\n") {
@@ -66,26 +52,25 @@ TEST(ScanBdf, ReadsGlyphsIntoTheCell) {
   const std::string placed = "FONTBOUNDINGBOX 8 4 -1 -1\n";
   const std::pair<std::string, Lines> cases[] = {
       {"FONTBOUNDINGBOX 16 5\n" + Glyph("65", "BITMAP\nFF80\nff80\nFF\nFFF\nG0F0\n"),
-       {"65 0 FF80FF80FF00FFFF00F0"}},
+       {"0041 0 FF80FF80FF00FFFF00F0"}},
       // An empty row, rows past the cell.
       {"FONTBOUNDINGBOX 8 2\n" + Glyph("65", "BITMAP\n\nFF\n81\n") + Glyph("66", "BITMAP\n42\n"),
-       {"65 0 00FF", "66 0 4200"}},
+       {"0041 0 00FF", "0042 0 4200"}},
       {kBox + Glyph("65", "DWIDTH 120 0\nBITMAP\nFF\n") + Glyph("66", "DWIDTH 8\n"),
-       {"65 120 FF", "66 8 00"}},
-      // Unencoded glyphs left out, file order kept, Unicode codes.
-      {kBox + Glyph("-1 300") + Glyph("66") + Glyph("-1") + Glyph("65", "BITMAP\n0F\n"),
-       {"66 0 FF", "65 0 0F"}},
-      {kBox + Glyph("1114111") + Glyph("65536"), {"1114111 0 FF", "65536 0 FF"}},
+       {"0041 120 FF", "0042 8 00"}},
+      // Unencoded glyphs left out, file order kept, codes up to U+10FFFF.
+      {kBox + Glyph("-1 300") + Glyph("66") + Glyph("-1") + Glyph("65", "BITMAP\n0F\n") +
+           Glyph("1114111"),
+       {"0042 0 FF", "0041 0 0F", "10FFFF 0 FF"}},
       // BBX inside, past right and bottom, past left and top, invalid (ignored).
-      {placed + Glyph("65", "BBX 2 2 2 0\nBITMAP\nFF\nFF\n"), {"65 0 00181800"}},
-      {placed + Glyph("65", "BBX 4 2 5 -2\nBITMAP\nF0\nF0\n"), {"65 0 00000003"}},
-      {placed + Glyph("65", "BBX 4 2 -3 2\nBITMAP\nF0\nF0\n"), {"65 0 C0000000"}},
-      {placed + Glyph("65", "BBX 2 x 2 0\nBITMAP\nF0\n"), {"65 0 F0000000"}},
-      {"FONTBOUNDINGBOX 9 2\n" + Glyph("32", "BITMAP\nFF80\n"), {"32 0 FF800000"}}};
+      {placed + Glyph("65", "BBX 2 2 2 0\nBITMAP\nFF\nFF\n"), {"0041 0 00181800"}},
+      {placed + Glyph("65", "BBX 4 2 5 -2\nBITMAP\nF0\nF0\n"), {"0041 0 00000003"}},
+      {placed + Glyph("65", "BBX 4 2 -3 2\nBITMAP\nF0\nF0\n"), {"0041 0 C0000000"}},
+      {placed + Glyph("65", "BBX 2 x 2 0\nBITMAP\nF0\n"), {"0041 0 F0000000"}}};
   for (const auto& [text, glyphs] : cases) {
     const auto model = Scan(text);
     ASSERT_TRUE(model.ok()) << text << ": " << model.error().text;
-    EXPECT_EQ(Describe(*model), glyphs) << text;
+    EXPECT_EQ(DescribeGlyphs(*model), glyphs) << text;
   }
 }
 
@@ -101,9 +86,7 @@ TEST(ScanBdf, KeepsWhatLaterStagesNeed) {
                 kBox + "CHARSET_REGISTRY \"ISO8859\"\nCHARSET_ENCODING \"2\"\n" + Glyph("65")},
                {"JISX0208.1983-0", 8481, 5, xlfd + kBox + "DEFAULT_CHAR 8481\n" + Glyph("8481")},
                {"ISO8859-", none, 5, xlfd + kBox + "CHARSET_REGISTRY \"ISO8859\"\n" + Glyph("65")},
-               {"-", none, 4, "FONT not-an-xlfd-name\n" + kBox + Glyph("65")},
-               {"CNS11643.1992-1", none, 4,
-                "FONT -a-b-c-d-e--1-2-3-4-c-6-cns11643.1992-1\n" + kBox + Glyph("65")}};
+               {"-", none, 4, "FONT not-an-xlfd-name\n" + kBox + Glyph("65")}};
   for (const auto& c : cases) {
     const auto model = Scan(c.text);
     ASSERT_TRUE(model.ok()) << model.error().text;
@@ -204,7 +187,6 @@ TEST(ScanBdf, RefusesNamingTheLine) {
       {kBox + "CHARSET_REGISTRY \"ISO10646\"\nENCODING x\n", 2, "no Unicode"},
       {kA, 0,
        "File is not support ! (no FONTBOUNDINGBOX with a width and height before the glyphs)"},
-      {kBox + "ENDFONT\n", 0, "File is not support ! (no glyphs)"},
       {kBox + Glyph("-1"), 0, "File is not support ! (no glyphs)"},
   };
   for (const auto& c : cases) {

@@ -80,13 +80,16 @@ const std::string kUnsortedKvn = [] {
 
 // The files every case starts from.
 void MakeFiles(const TempDir& dir) {
-  for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"small.kvn", kSmallKvn},
-                                    {"small.bdf", kSmallBdf},
-                                    {"font.txt", kSmallBdf},  // BDF by its STARTFONT
-                                    {"uni.bdf", kUnicodeBdf},
-                                    {"chars.txt", "AZ"},
-                                    {"unsorted.kvn", kUnsortedKvn},
-                                    {"tail.kvn", kSmallKvn + "tail"}}) {
+  for (const auto& [name, bytes] :
+       {std::pair<std::string, std::string>{"small.kvn", kSmallKvn},
+        {"small.bdf", kSmallBdf},
+        {"font.txt", kSmallBdf},  // BDF by its STARTFONT
+        {"uni.bdf", kUnicodeBdf},
+        {"chars.txt", "AZ"},
+        {"unsorted.kvn", kUnsortedKvn},
+        // PSF 1: 256 glyphs of 8 x 4, which state no baseline.
+        {"cell.psf", std::string("\x36\x04\x00\x04", 4) + std::string(1024, '\0')},
+        {"tail.kvn", kSmallKvn + "tail"}}) {
     WriteBytes(dir / name, bytes);
   }
   // Made by the build from tests/typeface/glyphs.txt: bitmap OpenType, and
@@ -302,8 +305,122 @@ TEST(Kvn, CArrayHoldsExactlyTheFontData) {
               file == "tail.kvn" ? "kvn: tail.kvn: 4 bytes after the font data left out\n" : "");
     EXPECT_EQ(ArrayBytes(run.out), kSmallKvn);
     EXPECT_NE(run.out.find("\nstatic const unsigned char small_font[] = {\n"), std::string::npos);
-    EXPECT_NE(run.out.find("\n};\nstatic const unsigned int small_font_len = 36;\n"),
+    EXPECT_NE(run.out.find("\n};\nstatic const unsigned long small_font_len = 36;\n"),
               std::string::npos);
+  }
+}
+
+// Firmware: includes the header twice, writes the array to array.kvn and
+// prints the macros.
+constexpr char kFirmware[] =
+    "#include \"menu_font.h\"\n#include \"menu_font.h\"\n#include <stdio.h>\n"
+    "int main(void) {\n"
+    "  FILE* out = fopen(\"array.kvn\", \"wb\");\n"
+    "  if (!out || fwrite(menu_font, 1, menu_font_len, out) != menu_font_len) return 1;\n"
+    "  printf(\"%d %d %d %d %d\\n\", MENU_FONT_CELL_WIDTH, MENU_FONT_CELL_HEIGHT,\n"
+    "         MENU_FONT_GLYPHS, MENU_FONT_SIZE, MENU_FONT_BASELINE);\n"
+    "  return fclose(out);\n"
+    "}\n";
+
+// Both forms, built as C and as C++ (against the C definition), hold the
+// bytes bdf2kvn writes for the same font and options, with macros that agree
+// with the KVN header; a character the subset misses is told in bdf2kvn's words.
+TEST(Kvn, CArrayBuildsAsCAndCxxAndHoldsWhatBdf2kvnWrites) {
+  if (!fs::exists("/usr/bin/gcc") || !fs::exists("/usr/bin/g++")) GTEST_SKIP() << "no gcc, g++";
+  TempDir dir;
+  // FONTBOUNDINGBOX 16 16 0 -2: the baseline 14 rows below the top.
+  fs::copy_file(KELVANE_SOURCE_DIR "/examples/kana16.bdf", dir / "kana16.bdf");
+  WriteBytes(dir / "a.txt", "あい");
+  WriteBytes(dir / "b.txt", "う漢\n");
+  WriteBytes(dir / "main.c", kFirmware);
+  WriteBytes(dir / "main.cpp", kFirmware);
+  const std::vector<std::string> subset = {"--chars", "a.txt", "--chars", "b.txt"};
+  std::vector<std::string> convert = {BDF2KVN_PATH, "-v", "-o", "expected.kvn", "kana16.bdf"};
+  convert.insert(convert.end(), subset.begin(), subset.end());
+  const Outcome converted = RunProcess(dir.path(), convert);
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  const std::string missing =
+      ": kana16.bdf: 1 character of a.txt and b.txt has no glyph in the font\n";
+  EXPECT_EQ(converted.err, "bdf2kvn" + missing);
+  const std::string kvn = ReadBytes(dir / "expected.kvn");
+  ASSERT_GT(kvn.size(), 9u);
+  const auto byte = [&kvn](std::size_t at) { return std::to_string(std::uint8_t(kvn[at])); };
+  const std::string macros = byte(6) + " " + byte(7) + " " +
+                             std::to_string(std::uint8_t(kvn[0]) | std::uint8_t(kvn[1]) << 8) +
+                             " " + std::to_string(kvn.size()) + " 14\n";
+
+  const std::string gcc = "/usr/bin/gcc", gxx = "/usr/bin/g++";
+  const std::vector<std::string> c = {"-std=c99", "-Wall", "-Wextra", "-Werror"},
+                                 cxx = {"-Wall", "-Wextra", "-Werror"};
+  const auto command = [](std::string compiler, std::vector<std::string> flags,
+                          std::vector<std::string> files) {
+    flags.insert(flags.begin(), compiler);
+    flags.insert(flags.end(), files.begin(), files.end());
+    return flags;
+  };
+  const struct {
+    std::vector<std::string> form;
+    std::vector<std::vector<std::string>> builds;  // the last makes ./firmware
+  } cases[] = {
+      {{"--header", "menu_font.h", "--source", "menu_font.c"},
+       {command(gcc, c, {"main.c", "menu_font.c", "-o", "firmware"}),
+        command(gcc, c, {"-c", "menu_font.c", "-o", "menu_font.o"}),
+        command(gxx, cxx, {"main.cpp", "menu_font.o", "-o", "firmware"})}},
+      {{"-o", "menu_font.h"},
+       {command(gcc, c, {"main.c", "-o", "firmware"}),
+        command(gxx, cxx, {"main.cpp", "-o", "firmware"})}},
+  };
+  for (const auto& form : cases) {
+    std::vector<std::string> args = {
+        "c-array",   "kana16.bdf",  "--name",
+        "menu_font", "--attribute", "__attribute__((section(\".rodata.fonts\"), aligned(4)))"};
+    args.insert(args.end(), subset.begin(), subset.end());
+    args.insert(args.end(), form.form.begin(), form.form.end());
+    SCOPED_TRACE(testing::PrintToString(args));
+    const Outcome run = Kvn(dir.path(), args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "kvn" + missing + "  no glyph: U+6F22 漢\n");
+    for (const auto& build : form.builds) {
+      SCOPED_TRACE(testing::PrintToString(build));
+      const Outcome built = RunProcess(dir.path(), build);
+      ASSERT_EQ(built.status, 0) << built.err;
+      if (build.back() != "firmware") continue;
+      fs::remove(dir / "array.kvn");
+      const Outcome ran = RunProcess(dir.path(), {dir / "firmware"});
+      EXPECT_EQ(ran.status, 0);
+      EXPECT_EQ(ran.out, macros);
+      EXPECT_EQ(ReadBytes(dir / "array.kvn"), kvn);
+    }
+  }
+}
+
+// NAME_BASELINE: where the font puts it, or what --baseline gives a font that
+// states none.
+TEST(Kvn, CArrayStatesTheBaselineWhereItIsKnown) {
+  const struct {
+    std::vector<std::string> args;
+    std::string baseline;  // "": no NAME_BASELINE
+  } cases[] = {
+      {{"small.kvn"}, ""},
+      {{"small.kvn", "--baseline", "3"}, "3"},
+      {{"small.bdf"}, "4"},  // FONTBOUNDINGBOX 4 4 0 0
+      {{"small.bdf", "--baseline", "4"}, "4"},
+      // 'A' (on the baseline) ends on the 8th row, as ShowsGlyphsAsTextArt draws it.
+      {{"grid.ttf", "--size", "8", "--charset", "unicode"}, "8"},
+      {{"cell.psf"}, ""},
+      {{"cell.psf", "--baseline", "0"}, "0"},
+  };
+  TempDir dir;
+  MakeFiles(dir);
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"c-array", "--name", "f"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    SCOPED_TRACE(testing::PrintToString(args));
+    const Outcome run = Kvn(dir.path(), args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::size_t at = run.out.find("\n#define F_BASELINE ");
+    EXPECT_EQ(at == std::string::npos ? "" : run.out.substr(at + 20, c.baseline.size() + 1),
+              c.baseline.empty() ? "" : c.baseline + " ");
   }
 }
 
@@ -331,6 +448,15 @@ TEST(Kvn, RefusesAndReportsAsEachCaseNeeds) {
       {{"show", "small.kvn", "A", "--code", "0x41"}, 2},
       // Conversion options are for BDF input.
       {{"info", "small.kvn", "--codes", "0x41"}, 2},
+      // c-array: a header and a source, or -o's one header; text that would break the line.
+      {{"c-array", "small.kvn", "--name", "f", "--header", "f.h"}, 2},
+      {{"c-array", "small.kvn", "--name", "f", "--header", "f.h", "--source", "f.c",
+        "-o", "g.h"}, 2},
+      {{"c-array", "small.kvn", "--name", "f", "--attribute", "aligned(4"}, 2},
+      {{"c-array", "small.kvn", "--name", "f", "--attribute", "x /* y"}, 2},
+      // A baseline below the cell, or against the one the font states.
+      {{"c-array", "small.kvn", "--name", "f", "--baseline", "5"}, 2},
+      {{"c-array", "small.bdf", "--name", "f", "--baseline", "3"}, 2},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -456,6 +582,8 @@ TEST(Kvn, CArrayNameMustSuitAnyCProgram) {
       {"NULL", "a macro of the C standard headers"},
       {"UINT16_C", "reserved for the macros of <stdint.h>"},
       {"PRIu8", "reserved for the macros of <inttypes.h>"},
+      {"uint8_t", "reserved for types"},
+      {"prixel", "its macro PRIXEL_CELL_WIDTH would be reserved for the macros of <inttypes.h>"},
       {"small_font", ""},
       {"Font_8x16", ""},
   };
@@ -496,6 +624,185 @@ TEST(Kvn, HelpNamesEveryCommand) {
   for (const char* command : {"info", "check", "show", "render", "sheet", "c-array"}) {
     EXPECT_NE(help.out.find("\n  " + std::string(command) + " "), std::string::npos) << command;
   }
+}
+
+// kvn diff.
+
+// small.kvn changed: A's top row a pixel to the right, B a pixel wider, C
+// added, and '?' found by no code, a solid default glyph drawn instead.
+const std::string kChangedKvn = KvnBytes({.defaultIndex = 3,
+                                          .ranges = {{65, 67, 65}},
+                                          .glyphs = {{5, {0x30, 0x90, 0xF0, 0x90}},
+                                                     {4, {0x90, 0xE0, 0x90, 0xE0}},
+                                                     {4, {0x70, 0x80, 0x80, 0x70}},
+                                                     {4, {0xF0, 0xF0, 0xF0, 0xF0}}}});
+
+// The fonts diff compares besides those of MakeFiles.
+void MakeDiffFiles(const TempDir& dir) {
+  MakeFiles(dir);
+  WriteBytes(dir / "changed.kvn", kChangedKvn);
+  WriteBytes(dir / "wide.kvn", KvnBytes({.width = 5}));  // the same ink in a wider cell
+  // small.kvn and the katakana 0x8340-0x837E and 0x8380-0x8396, blank.
+  KvnParts kana{
+      .ranges = {
+          {63, 63, 63}, {65, 66, 64}, {0x8340, 0x837E, 0x8340 - 3}, {0x8380, 0x8396, 0x8380 - 66}}};
+  kana.glyphs.resize(3 + 86, {4, {0, 0, 0, 0}});
+  WriteBytes(dir / "kana.kvn", KvnBytes(kana));
+}
+
+TEST(KvnDiff, TellsWhatDrawsDifferently) {
+  const std::string same =
+      "0 codes added, 0 removed, 0 glyphs changed; every code draws as before\n";
+  const std::string kanaFields = "layout: glyph count 3 -> 89\nlayout: range count 2 -> 4\n";
+  // clang-format off
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;
+  } cases[] = {
+      {{"small.kvn", "small.kvn"}, 0, same},
+      {{"small.bdf", "small.kvn"}, 0, same},
+      // Other ranges and glyph order; 0x3F lacked, but drawn by the default glyph as before.
+      {{"small.kvn", "unsorted.kvn"}, 0,
+       "layout: default index 0 -> 2\nlayout: ranges ascending -> not ascending\n"
+       "layout: removed 0x003F (U+003F ?), drawn by NEW's default glyph as before\n"
+       "0 codes added, 1 removed, 0 glyphs changed; every code draws as before\n"},
+      {{"small.kvn", "changed.kvn"}, 1,
+       "layout: glyph count 3 -> 4\nlayout: range count 2 -> 1\nlayout: default index 0 -> 3\n"
+       "removed 0x003F (U+003F ?)\nadded 0x0043 (U+0043 C)\n"
+       "changed 0x0041 (U+0041 A): bitmap\nchanged 0x0042 (U+0042 B): advance 3 -> 4\n"
+       "changed default glyph: bitmap (drawn for 65532 codes neither font holds)\n"
+       "1 code added, 1 removed, 2 glyphs changed; the default glyph changed\n"},
+      {{"changed.kvn", "small.bdf", "--brief"}, 1,
+       "1 code added, 1 removed, 2 glyphs changed; the default glyph changed\n"},
+      {{"small.kvn", "wide.kvn"}, 1,
+       "cell width 4 -> 5\n0 codes added, 0 removed, 0 glyphs changed; the cell changed\n"},
+      // 0x837F stands for no character in Shift_JIS, but for U+837F in Unicode.
+      {{"small.kvn", "kana.kvn"}, 1,
+       kanaFields + "added 0x8340-0x8396 (U+30A1 \u30A1 - U+30F6 \u30F6), 86 codes\n"
+       "86 codes added, 0 removed, 0 glyphs changed\n"},
+      {{"small.kvn", "kana.kvn", "--charset", "unicode"}, 1,
+       kanaFields + "added 0x8340-0x837E (U+8340 \u8340 - U+837E \u837E), 63 codes\n"
+       "added 0x8380-0x8396 (U+8380 \u8380 - U+8396 \u8396), 23 codes\n"
+       "86 codes added, 0 removed, 0 glyphs changed\n"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    TempDir dir;
+    MakeDiffFiles(dir);
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "diff");
+    const Outcome run = Kvn(dir.path(), args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+// Any trouble is exit 2, as for cmp, and nothing is printed but why.
+TEST(KvnDiff, TroubleIsExitTwo) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;  // "": any text will do
+  } cases[] = {
+      {{"small.kvn", "none.kvn"},
+       "kvn: none.kvn: Cannot open file! [none.kvn] (No such file or directory)\n"},
+      {{"uni.bdf", "small.kvn"},
+       "kvn: uni.bdf: CHARSET is not support! [ISO10646] (--charset shift_jis maps it)\n"},
+      {{"small.kvn", "changed.kvn", "--png", "/dev/null"},
+       "kvn: small.kvn: Cannot write file! [/dev/null] (not a regular file)\n"},
+      {{"small.kvn", "changed.kvn", "--png", "changed.kvn"},
+       "kvn: small.kvn: Output would overwrite the input! [changed.kvn]\n"},
+      {{"small.kvn", "changed.kvn", "--codes", "0x41"}, ""},  // converts neither
+      {{"small.kvn"}, ""},
+      {{"small.kvn", "changed.kvn", "--png", "-"}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    TempDir dir;
+    MakeDiffFiles(dir);
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin(), "diff");
+    const Outcome run = Kvn(dir.path(), args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(c.err.empty() ? !run.err.empty() : run.err == c.err) << run.err;
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+// An RGB PNG as rows of '#' (black), '.' (white), 'r' (red: ink only in the
+// old glyph), 'g' (green: only in the new) and '+' (any other colour).
+std::vector<std::string> ReadColourPng(const std::string& bytes) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()) == 0) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) return {};
+  std::vector<std::string> rows(image.height);
+  for (std::size_t i = 0; i < pixels.size(); i += 3) {
+    const std::array<int, 3> rgb{pixels[i], pixels[i + 1], pixels[i + 2]};
+    const auto is = [&rgb](int r, int g, int b) { return rgb == std::array<int, 3>{r, g, b}; };
+    rows[i / 3 / image.width] += is(0, 0, 0)         ? '#'
+                                 : is(255, 255, 255) ? '.'
+                                 : is(255, 0, 0)     ? 'r'
+                                 : is(0, 160, 0)     ? 'g'
+                                                     : '+';
+  }
+  return rows;
+}
+
+TEST(KvnDiff, DrawsEachChangeOldNewAndOverlaid) {
+  TempDir dir;
+  MakeDiffFiles(dir);
+  const Outcome run = Kvn(dir.path(), {"diff", "small.kvn", "changed.kvn", "--png", "d.png"});
+  EXPECT_EQ(run.status, 1);
+  const std::vector<std::string> rows = ReadColourPng(ReadBytes(dir / "d.png"));
+  // Rows for 0x3F, 0x41, 0x42 (its advance), 0x43 and the default glyph, each
+  // as high as a label (7) between lines; a 27-pixel label column, then three
+  // 4-pixel cells between lines.
+  ASSERT_EQ(rows.size(), 5u * 8 + 1);
+  EXPECT_EQ(rows[0].size(), 27u + 3 * 5 + 1);
+  // A: old, new, and the pixel that moved red where it was, green where it is.
+  EXPECT_EQ(Crop(rows, 28, 9, 14, 4),
+            ".##.+..##+.r#g\n#..#+#..#+#..#\n####+####+####\n#..#+#..#+#..#\n");
+}
+
+// A diff with an image, by kvn or by `other` kvn: what it printed and drew.
+std::pair<Outcome, std::string> DiffWithImage(const TempDir& dir, const char* other = nullptr) {
+  std::vector<std::string> args{"diff", "small.bdf", "changed.kvn", "--png", "d.png"};
+  if (other != nullptr) args.insert(args.begin(), other);
+  Outcome run = other != nullptr ? RunProcess(dir.path(), args) : Kvn(dir.path(), args);
+  return {std::move(run), ReadBytes(dir / "d.png")};
+}
+
+// The same fonts and options give the same bytes, run after run.
+TEST(KvnDiff, GivesTheSameBytesEachRun) {
+  TempDir dir;
+  MakeDiffFiles(dir);
+  const auto first = DiffWithImage(dir), second = DiffWithImage(dir);
+  EXPECT_EQ(first.first.status, 1);
+  EXPECT_EQ(second.first.out, first.first.out);
+  EXPECT_FALSE(first.second.empty());
+  EXPECT_EQ(second.second, first.second);
+}
+
+// A Debug build against a Release one, say: `make check` names the kvn of
+// `make test`.
+TEST(KvnDiff, GivesTheSameBytesAsAnotherBuild) {
+  const char* other = std::getenv("KELVANE_OTHER_KVN");
+  if (other == nullptr || *other == '\0') {
+    GTEST_SKIP() << "KELVANE_OTHER_KVN names no other build's kvn to compare with";
+  }
+  TempDir dir;
+  MakeDiffFiles(dir);
+  const auto ours = DiffWithImage(dir), theirs = DiffWithImage(dir, other);
+  EXPECT_EQ(theirs.first.status, ours.first.status);
+  EXPECT_EQ(theirs.first.out, ours.first.out);
+  EXPECT_EQ(theirs.first.err, ours.first.err);
+  EXPECT_EQ(theirs.second, ours.second);
 }
 
 }  // namespace

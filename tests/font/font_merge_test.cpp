@@ -92,14 +92,27 @@ TEST(MergeFonts, PutsEveryGlyphWhereItsBaselineSays) {
   }
 }
 
-TEST(MergeFonts, KeepsTheEarlierFontsGlyphForACodeBothGiveAndNotesIt) {
+// Every glyph still names its own file and line, and the cell's box line is
+// that of the font with the largest glyphs, the first of equals.
+TEST(MergeFonts, KeepsTheEarlierFontsGlyphForACodeAndEveryGlyphsFileAndLine) {
   FontModel half = Font({"half.bdf"}, {6, 4, 0, 0}, {{0x41, 100}, {0x5C, 120, {{0, 0}}, 6}});
   half.bitmap(half.glyphs[1])[0] |= 0x03;  // padding past the sixth column, not a pixel
-  auto merged = Merge(std::move(half),
-                      Font({"full.bdf"}, {12, 4, 0, 0}, {{0x5C, 3050, {{11, 3}}, 12}, {0x889F}}));
+  FontModel full =
+      Font({"x.bdf", "full.bdf"}, {12, 4, 0, 0}, {{0x5C, 3050, {{11, 3}}, 12}, {0x889F, 20}});
+  full.boxSource = {1, 5};
+  auto merged =
+      Merge(std::move(half), std::move(full), Font({"more.bdf"}, {12, 4, 0, 0}, {{0x8140, 40}}));
   ASSERT_TRUE(merged.ok());
-  EXPECT_EQ(merged->font.glyphs.size(), 3u);
+  const FontModel& font = merged->font;
+  std::vector<std::pair<std::string, std::int64_t>> sources;
+  for (const Glyph& glyph : font.glyphs)
+    sources.emplace_back(font.fileOf(glyph.source), glyph.source.line);
+  EXPECT_EQ(sources,
+            (std::vector<std::pair<std::string, std::int64_t>>{
+                {"half.bdf", 100}, {"half.bdf", 120}, {"full.bdf", 20}, {"more.bdf", 40}}));
   EXPECT_EQ(Lit(*merged, 1), (Pixels{{0, 0}}));  // 0x5C from half.bdf
+  EXPECT_EQ(std::pair(font.fileOf(font.boxSource), font.boxSource.line),
+            std::pair(std::string("full.bdf"), std::int64_t{5}));
   EXPECT_EQ(merged->notes, (std::vector<std::string>{"code 0x005C: kept from half.bdf line 120, "
                                                      "left out from full.bdf line 3050"}));
   // Ten codes are noted one by one, the rest counted.
@@ -141,31 +154,9 @@ TEST(MergeFonts, TakesTheDefaultFromTheFirstFontWhoseDefaultCharacterHasAGlyph) 
   }
 }
 
-TEST(MergeFonts, RebasesEveryFileIndexAndTakesTheBoxOfTheLargestGlyphs) {
-  FontModel half = Font({"half.bdf"}, {16, 8, 0, 0}, {{0x41, 10}});
-  FontModel full = Font({"x.bdf", "full.bdf"}, {9, 12, 0, 0}, {{0x889F, 20}, {0x88A0, 30}});
-  full.boxSource = {1, 5};
-  FontModel more = Font({"more.bdf"}, {9, 12, 0, 0}, {{0x8140, 40}});
-  auto merged = Merge(std::move(half), std::move(full), std::move(more));
-  ASSERT_TRUE(merged.ok());
-  const FontModel& font = merged->font;
-  std::vector<std::pair<std::string, std::int64_t>> sources;
-  for (const Glyph& glyph : font.glyphs)
-    sources.emplace_back(font.fileOf(glyph.source), glyph.source.line);
-  EXPECT_EQ(sources, (std::vector<std::pair<std::string, std::int64_t>>{
-                         {"half.bdf", 10}, {"full.bdf", 20}, {"full.bdf", 30}, {"more.bdf", 40}}));
-  EXPECT_EQ(font.fileOf(font.boxSource), "full.bdf");
-  EXPECT_EQ(font.boxSource.line, 5);
-}
-
-TEST(MergeFonts, ReturnsASingleFontAsItIsAndRefusesACellTooWideFor32Bits) {
-  FontModel only = Font({"only.bdf"}, {8, 2, 0, 0}, {{0x41, 3, {{1, 1}}, 8}});
-  const std::uint8_t* bitmap = only.bitmap(only.glyphs[0]).data();
-  auto merged = Merge(std::move(only));
-  ASSERT_TRUE(merged.ok());
-  EXPECT_EQ(merged->font.bitmap(merged->font.glyphs[0]).data(), bitmap);
-  merged = Merge(Font({"a.bdf"}, {8, 8, 2147483000, 0}, {}),
-                 Font({"b.bdf"}, {8, 8, -2147483000, 0}, {}));
+TEST(MergeFonts, RefusesACellTooWideFor32Bits) {
+  const auto merged = Merge(Font({"a.bdf"}, {8, 8, 2147483000, 0}, {}),
+                            Font({"b.bdf"}, {8, 8, -2147483000, 0}, {}));
   ASSERT_FALSE(merged.ok());
   EXPECT_EQ(
       merged.error(),

@@ -1,12 +1,14 @@
 // The device reader: every glyph of a generated font found as the
 // encoder wrote it, each refusal of a damaged file in the order of the checks,
-// the unsorted ranges of earlier writers, and Shift_JIS text.
+// the unsorted ranges of earlier writers, text decoded from Shift_JIS and
+// UTF-8, and text measured and drawn.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -177,6 +179,106 @@ TEST(KvnNextSjis, SplitsTextIntoCodes) {
       at += used;
     }
     EXPECT_EQ(codes, c.codes) << testing::PrintToString(c.text);
+  }
+}
+
+TEST(KvnDecoders, ShiftJisDecodesAsNextSjisAndEachStopsAtTheEnd) {
+  for (unsigned pair = 0; pair < 0x10000; ++pair) {
+    const std::uint8_t text[2] = {std::uint8_t(pair >> 8), std::uint8_t(pair & 0xFF)};
+    for (const std::size_t length : {std::size_t{1}, std::size_t{2}}) {
+      std::uint16_t code = 0;
+      std::uint32_t wide = 0;
+      const std::size_t used = kvn_next_sjis(text, length, &code);
+      ASSERT_EQ(kvn_decode_sjis(text, length, &wide), used) << pair;
+      ASSERT_EQ(wide, code) << pair;
+    }
+  }
+  for (const kvn_decoder decode : {kvn_decode_sjis, kvn_decode_utf8, kvn_decode_byte}) {
+    std::uint32_t code = 7;
+    EXPECT_EQ(decode(reinterpret_cast<const std::uint8_t*>("A"), 0, &code), 0u);
+    EXPECT_EQ(code, 7u);
+  }
+}
+
+// Malformed UTF-8 gives U+FFFD for the bytes a web browser replaces: one for a
+// byte that cannot start a sequence, one for the longest start of a valid one.
+TEST(KvnDecodeUtf8, DecodesAndReplacesAsBrowsersDo) {
+  constexpr std::uint32_t R = 0xFFFD;
+  const struct {
+    std::string text;
+    std::vector<std::pair<std::uint32_t, std::size_t>> steps;  // code, bytes used
+  } cases[] = {
+      {"A\x7F\xC2\x80\xDF\xBF", {{0x41, 1}, {0x7F, 1}, {0x80, 2}, {0x7FF, 2}}},
+      {"\xE0\xA0\x80\xE3\x81\x82\xEF\xBF\xBF", {{0x800, 3}, {0x3042, 3}, {0xFFFF, 3}}},
+      {"\xED\x9F\xBF\xEE\x80\x80", {{0xD7FF, 3}, {0xE000, 3}}},  // beside the surrogates
+      {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", {{0x10000, 4}, {0x10FFFF, 4}}},
+      {"\xE3\x81\x41", {{R, 2}, {0x41, 1}}},        // cut short by a character
+      {"\xE3\xE3\x81\x82", {{R, 1}, {0x3042, 3}}},  // cut short by a lead byte
+      {"\xF1\x80\x80\xC2", {{R, 3}, {R, 1}}},       // then one cut short by the end
+      {"\x80\xBF\xFF\xF5\x80", {{R, 1}, {R, 1}, {R, 1}, {R, 1}, {R, 1}}},  // no lead
+      {"\xC0\xAF\xC1\xBF", {{R, 1}, {R, 1}, {R, 1}, {R, 1}}},              // overlong
+      {"\xE0\x80\xAF", {{R, 1}, {R, 1}, {R, 1}}},
+      {"\xF0\x80\x80\xAF", {{R, 1}, {R, 1}, {R, 1}, {R, 1}}},
+      {"\xED\xA0\x80", {{R, 1}, {R, 1}, {R, 1}}},              // a surrogate
+      {"\xF4\x90\x80\x80", {{R, 1}, {R, 1}, {R, 1}, {R, 1}}},  // past U+10FFFF
+  };
+  for (const auto& c : cases) {
+    const auto* text = reinterpret_cast<const std::uint8_t*>(c.text.data());
+    std::vector<std::pair<std::uint32_t, std::size_t>> steps;
+    std::uint32_t code = 0;
+    for (std::size_t at = 0, used; (used = kvn_decode_utf8(text + at, c.text.size() - at, &code));
+         at += used) {
+      ASSERT_LE(used, c.text.size() - at);
+      steps.emplace_back(code, used);
+    }
+    EXPECT_EQ(steps, c.steps) << testing::PrintToString(c.text);
+  }
+}
+
+// Glyphs of a 4 x 2 cell: 'A' and あ (at its Unicode and its Shift_JIS code),
+// whose ink reaches past its advance of 2, and the default glyph at '~'.
+Bytes DrawingFont() {
+  const auto bytes = EncodeKvn(test::ModelOf(4, 2, 0x7E,
+                                             {{0x41, 3, {0xA0, 0x40}},    // #.#.  .#..
+                                              {0x3042, 2, {0xC0, 0x90}},  // ##..  #..#
+                                              {0x82A0, 2, {0xC0, 0x90}},
+                                              {0x7E, 4, {0x90, 0xF0}}}));  // #..#  ####
+  EXPECT_TRUE(bytes.ok());
+  return bytes.ok() ? *bytes : Bytes();
+}
+
+TEST(KvnDrawText, PlotsTheInkOfEachGlyphAdvanceByAdvance) {
+  const Bytes bytes = DrawingFont();
+  kvn_font font;
+  ASSERT_EQ(kvn_open(&font, bytes.data(), bytes.size()), KVN_OK);
+  const struct {
+    const char* text;
+    kvn_decoder decode;
+    int x, y;
+    std::size_t width;
+    std::vector<std::string> ink;  // (x, y) is the top left corner
+  } cases[] = {
+      // A, あ over the default glyph of €, and あ's ink past the end of the text
+      {"Aあ€あ", kvn_decode_utf8, 10, 5, 11, {"#.####..###", ".#.#.#####..#"}},
+      {"\x82\xA0\x41\x80", kvn_decode_sjis, -2, 0, 9, {"###.##..#", "#..#.####"}},
+      {"\x82\xA0\x41", kvn_decode_byte, 0, -1, 11, {"#..##..##.#", "########.#."}},  // two codes
+                                                                                     // lacked
+      {"", kvn_decode_utf8, 0, 0, 0, {}},
+  };
+  for (const auto& c : cases) {
+    const auto* text = reinterpret_cast<const std::uint8_t*>(c.text);
+    std::set<std::pair<int, int>> plotted, expected;
+    kvn_draw_text(
+        &font, text, std::strlen(c.text), c.decode, c.x, c.y,
+        [](void* into, int x, int y) {
+          static_cast<std::set<std::pair<int, int>>*>(into)->emplace(x, y);
+        },
+        &plotted);
+    for (std::size_t row = 0; row < c.ink.size(); ++row)
+      for (std::size_t column = 0; column < c.ink[row].size(); ++column)
+        if (c.ink[row][column] == '#') expected.emplace(c.x + int(column), c.y + int(row));
+    EXPECT_EQ(plotted, expected) << c.text;
+    EXPECT_EQ(kvn_text_width(&font, text, std::strlen(c.text), c.decode), c.width) << c.text;
   }
 }
 

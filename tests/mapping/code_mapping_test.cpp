@@ -40,35 +40,16 @@ FontModel Font(std::string registry, std::string encoding, std::vector<std::int3
   return model;
 }
 
-std::vector<std::int32_t> CodesOf(const FontModel& model) {
-  std::vector<std::int32_t> codes;
-  for (const Glyph& glyph : model.glyphs) codes.push_back(glyph.code);
-  return codes;
-}
-
-TEST(MapCodes, GivesEachGlyphItsOutputCode) {
-  const struct {
-    FontModel font;
-    std::vector<std::int32_t> codes;
-    std::int32_t defaultCode;
-  } cases[] = {
-      {Font("JISX0208.1983", "0", {0x2121, 0x2422, 65}, 0x2121), {0x8140, 0x82A0, 65}, 0x8140},
-      {Font("JISX0201.1976", "0", {0xB1}), {0xB1}, 0},
-      {Font("", "", {0x2121}, 0x2121), {0x2121}, 0x2121},  // no character set: codes kept
-  };
-  for (auto c : cases) {
-    ASSERT_TRUE(MapCodes(c.font).ok()) << c.font.registry;
-    EXPECT_EQ(CodesOf(c.font), c.codes) << c.font.registry;
-    EXPECT_EQ(c.font.defaultCode, c.defaultCode) << c.font.registry;
-  }
-}
-
+// The codes MapCodes gives, the default's too, are checked by the pipeline's
+// tests "a character set named after the glyphs still maps them" (JIS X 0208),
+// "glyphs in any order are written by code" (none) and MergesFontsOnTheirBaseline
+// (JIS X 0201). Here: a registry the scan lets through (ISO646.1991 may be
+// ASCII) whose encoding names a set that cannot be mapped.
 TEST(MapCodes, RefusesCharacterSetsItCannotMapNamingTheFile) {
   FontModel font = Font("ISO646.1991", "DE", {65});
   EXPECT_EQ(MapCodes(font).error(),
             (Diagnostic{"f.bdf", 0, "CHARSET is not support! [ISO646.1991]"}));
-  EXPECT_EQ(RegistryRefusal("CNS11643.1992"), "CHARSET is not support! [CNS11643.1992]");
-  EXPECT_EQ(RegistryRefusal("jisx0208.1990"), std::nullopt);
+  EXPECT_EQ(RegistryRefusal("ISO646.1991"), std::nullopt);
 }
 
 // Without an output code set the merged fonts' codes must mean the same characters.

@@ -69,11 +69,10 @@ TEST(CodeSpace, KnowsTheOtherCodeSets) {
   for (const std::string_view name : OutputCodeSetNames()) {
     EXPECT_EQ(Output(std::string(name).c_str(), kJis).name(), name);
   }
-  EXPECT_EQ(OutputCodeSetNames().size(), 19u);
   EXPECT_EQ(CodeSetNameSummary(),
             "shift_jis, jisx0208, jisx0201, iso8859-1 .. iso8859-16, unicode");
-  EXPECT_EQ(JapaneseTableNamed(JapaneseTableNames()[0]), kCp932);
-  EXPECT_EQ(JapaneseTableNamed(JapaneseTableNames()[1]), kJis);
+  EXPECT_EQ(std::pair(JapaneseTableNamed("cp932"), JapaneseTableNamed("jis")),
+            std::pair(std::optional(kCp932), std::optional(kJis)));
 }
 
 // The variant pairs stand in for each other in the Japanese code sets only.

@@ -249,7 +249,7 @@ class PreviewWindowTest : public QObject {
     kelvane::ConversionOptions options;
     options.charset = "shift_jis";
     options.table = "jis";
-    options.charsText = "Aあ";
+    options.chars = {{{}, "Aあ"}};
     QVERIFY(Convert(f.Path("small.bdf"), f.Path("expected.kvn"), options));
     QCOMPARE(Read(f.Path("out.kvn")), Read(f.Path("expected.kvn")));
   }

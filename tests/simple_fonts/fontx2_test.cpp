@@ -33,7 +33,7 @@ TEST(ReadFontx2, SingleByteFilesHoldEveryByteCode) {
   for (int code = 0; code < 256; ++code) Append(glyphs, {static_cast<std::uint8_t>(code), 0xFF});
   const auto model = Read(Fontx2(5, 2, glyphs));
   ASSERT_TRUE(model.ok()) << model.error().text;
-  const Lines described = Describe(*model);
+  const Lines described = DescribeGlyphs(*model);
   ASSERT_EQ(described.size(), 256u);
   EXPECT_EQ(described[0x41], "0041 5 40F8");
   EXPECT_EQ(described[0xFF], "00FF 5 F8F8");
@@ -65,7 +65,7 @@ TEST(ReadFontx2, DoubleByteFilesGiveJisCodesInBlockOrder) {
   }
   const auto model = Read(Fontx2(8, 1, glyphs, blocks));
   ASSERT_TRUE(model.ok()) << model.error().text;
-  EXPECT_EQ(Describe(*model), expected);
+  EXPECT_EQ(DescribeGlyphs(*model), expected);
   EXPECT_EQ(model->registry + "-" + model->encoding, "JISX0208.1983-0");
   EXPECT_EQ(model->warnings,
             (std::vector<Warning>{

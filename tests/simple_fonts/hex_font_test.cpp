@@ -16,6 +16,8 @@ Result<FontModel> Read(const std::string& text) {
 
 TEST(ReadHex, ReadsNarrowAndWideGlyphs) {
   const std::string a = "0041 8 0000000018242442427E424242420000";
+  std::string left;  // a narrow glyph of 16 rows of FF in a wide cell
+  for (int row = 0; row < 16; ++row) left += "FF00";
   const struct {
     std::string text;
     Lines glyphs;
@@ -25,13 +27,7 @@ TEST(ReadHex, ReadsNarrowAndWideGlyphs) {
       {kA, {a}, 8, {1}},
       // A wide glyph widens the cell; narrow ones keep their width at its left.
       {"0042:" + std::string(32, 'f') + "\n" + kWide + "\n",
-       {"0042 8 " +
-            [] {
-              std::string rows;
-              for (int i = 0; i < 16; ++i) rows += "FF00";
-              return rows;
-            }(),
-        "2610 16 " + std::string(32, '8') + std::string(32, '1')},
+       {"0042 8 " + left, "2610 16 " + std::string(32, '8') + std::string(32, '1')},
        16,
        {1, 2}},
       // Lines end in CR LF, LF CR or CR; empty lines are passed over but counted.
@@ -44,7 +40,7 @@ TEST(ReadHex, ReadsNarrowAndWideGlyphs) {
   for (const auto& c : cases) {
     const auto model = Read(c.text);
     ASSERT_TRUE(model.ok()) << c.text << ": " << model.error().text;
-    EXPECT_EQ(Describe(*model), c.glyphs) << c.text;
+    EXPECT_EQ(DescribeGlyphs(*model), c.glyphs) << c.text;
     EXPECT_EQ(model->box, (FontBox{c.cellWidth, 16, 0, -2})) << c.text;
     for (std::size_t i = 0; i < c.lines.size(); ++i) {
       EXPECT_EQ(model->glyphs[i].source.line, c.lines[i]) << c.text;

@@ -65,7 +65,7 @@ TEST(ReadPsf, CodesAreGlyphIndexesWithoutATable) {
   for (const auto& c : cases) {
     const auto model = Read(c.bytes);
     ASSERT_TRUE(model.ok()) << c.boxLine << ": " << model.error().text;
-    const Lines glyphs = Describe(*model);
+    const Lines glyphs = DescribeGlyphs(*model);
     ASSERT_EQ(glyphs.size(), c.count) << c.boxLine;
     EXPECT_EQ(glyphs.front(), c.first) << c.boxLine;
     EXPECT_EQ(glyphs.back(), c.last) << c.boxLine;
@@ -108,7 +108,7 @@ TEST(ReadPsf, EachCodePointOfTheTableGetsItsGlyph) {
   for (const auto& c : cases) {
     const auto model = Read(c.bytes);
     ASSERT_TRUE(model.ok()) << model.error().text;
-    EXPECT_EQ(Describe(*model), c.glyphs);
+    EXPECT_EQ(DescribeGlyphs(*model), c.glyphs);
     EXPECT_EQ(model->warnings, c.warnings);
     EXPECT_EQ(model->registry + "-" + model->encoding, "ISO10646-1");
     EXPECT_EQ(model->glyphs[0].bitmap, model->glyphs[1].bitmap);  // one glyph, two codes

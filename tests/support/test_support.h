@@ -15,9 +15,12 @@
 #include "font/result.h"
 
 namespace kelvane {
-// How a failed expectation shows a Diagnostic.
+// How failed expectations show a Diagnostic and a Warning.
 inline void PrintTo(const Diagnostic& d, std::ostream* os) {
   *os << d.file << ":" << d.line << ": " << d.text;
+}
+inline void PrintTo(const Warning& w, std::ostream* os) {
+  *os << w.text << " [" << w.detail << "]";
 }
 }  // namespace kelvane
 

@@ -29,14 +29,20 @@ inline constexpr std::string_view kStandardStream = "-";
 // by FreeType's auto-hinter, or not at all.
 enum class Hinting { kNative, kAuto, kNone };
 
+// A UTF-8 text whose characters a subset keeps, and the name that stands for
+// it in messages (its file's; "the text" when empty).
+struct CharactersText {
+  std::string name;
+  std::string text;
+};
+
 // What to make of the fonts. Without an output code set, each font keeps the
 // codes of its own character set (JIS X 0208 as Shift_JIS).
 struct ConversionOptions {
-  std::optional<std::string> charset;    // one of OutputCodeSetNames()
-  std::string table = "cp932";           // one of JapaneseTableNames()
-  std::optional<std::string> charsText;  // keep these characters (UTF-8 text)...
-  std::string charsName;                 // ...read from this file, for notes
-  std::optional<std::string> codes;      // keep these output codes: "0x20-0x7E,0x8140"
+  std::optional<std::string> charset;  // one of OutputCodeSetNames()
+  std::string table = "cp932";         // one of JapaneseTableNames()
+  std::vector<CharactersText> chars;   // keep the characters of all these texts
+  std::optional<std::string> codes;    // keep these output codes: "0x20-0x7E,0x8140"
   // For TrueType, OpenType, PCF and Windows fonts:
   std::optional<int> face;       // a face of a collection, or a size of a .fon file
   std::optional<int> pixelSize;  // pixels per em: a strike, or the size outlines are drawn at
@@ -71,6 +77,10 @@ struct FontBytes {
   std::uint64_t fileSize = 0;       // of the KVN file, or of the conversion
   bool converted = false;
   std::vector<Warning> warnings;  // of a conversion
+  // Rows from the top of the cell down to the baseline, when the converted
+  // font states where its baseline lies (FONTX2 and PSF fonts, and KVN files,
+  // do not); below 0 or past the cell's height when it lies outside the cell.
+  std::optional<std::int64_t> baseline;
 };
 
 // Why the options cannot be used (an unknown code set or table, a bad code
@@ -128,6 +138,11 @@ struct TextCode {
 // under `table`.
 Result<std::vector<TextCode>> EncodeText(std::string_view utf8, const std::string& charset,
                                          const std::string& table);
+
+// The character each code from 0 to 0xFFFF stands for in `charset` under
+// `table` (index: the code), none for a code the set does not hold.
+Result<std::vector<std::optional<char32_t>>> CharactersOfCodes(const std::string& charset,
+                                                               const std::string& table);
 
 // Makes SIGINT, SIGTERM and SIGHUP remove a half-written output before the
 // process ends, and a file-size limit fail a write instead of killing the

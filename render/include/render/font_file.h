@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct LoadedFont {
   std::vector<std::uint8_t> bytes;  // as read (KVN files: no more than a font can use)
   kvn_font font{};                  // opened on `bytes`
   std::vector<Warning> warnings;    // of the conversion
+  // Rows from the cell's top down to the baseline, when the converted font
+  // states it (FontBytes::baseline).
+  std::optional<std::int64_t> baseline;
 
   // The bytes the header accounts for; a file may have more after them.
   std::size_t DataSize() const;
