@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory_resource>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "bdf/bdf_scan.h"
@@ -130,9 +133,10 @@ Result<FontModel> ScanBdfText(bdf::ByteInput& input, const std::string& name, co
   return font;
 }
 
-// The rest of the input, after the bytes already buffered.
-Result<std::string> RestOf(bdf::ByteInput& input, const std::string& name) {
-  std::string bytes;
+// The rest of the input, after the bytes already buffered; a font of a
+// megabyte or more lies in huge pages, which are mapped at one go.
+Result<std::pmr::string> RestOf(bdf::ByteInput& input, const std::string& name) {
+  std::pmr::string bytes(platform::LargeBufferResource());
   // Room made once when the size is known; a size past what gzip may inflate
   // to is left to the reads to find.
   if (const auto left = input.BytesLeft();
@@ -195,7 +199,7 @@ typeface::FaceOptions FaceOptionsFor(const Plan& plan, FileKind kind) {
 }
 
 // Reads a font held whole in memory with the reader of its kind.
-Result<FontModel> ReadWhole(const std::string& bytes, FileKind kind, const std::string& name,
+Result<FontModel> ReadWhole(std::string_view bytes, FileKind kind, const std::string& name,
                             const Plan& plan) {
   const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   FontModel model(platform::LargeBufferResource());
@@ -237,7 +241,7 @@ Result<FontModel> Scan(bdf::ByteSource& source, const std::string& name, const P
   if (readAs != nullptr) *readAs = kind;
   if (kind == FileKind::kBinary) {
     // Binary data that holds a BDF font after all is read as one.
-    bdf::ByteInput text(std::move(*bytes));
+    bdf::ByteInput text{std::string(*bytes)};
     return ScanBdfText(text, name, plan, lines, *UnreadableReason(kind, false));
   }
   auto font = ReadWhole(*bytes, kind, name, plan);
