@@ -64,7 +64,8 @@ const std::string& NamedInput(const std::vector<std::string>& inputs,
 
 void PrintRefusal(const std::vector<std::string>& inputs, const kelvane::Diagnostic& refusal) {
   std::cerr << "bdf2kvn: " << kelvane::EscapeControlBytes(NamedInput(inputs, &refusal)) << ": "
-            << kelvane::EscapeControlBytes(kelvane::WithRemedyWords(refusal, kelvane::RemedyText(refusal.remedy)))
+            << kelvane::EscapeControlBytes(
+                   kelvane::WithRemedyWords(refusal, kelvane::RemedyText(refusal.remedy)))
             << '\n';
 }
 

@@ -65,7 +65,9 @@ int UsageError(const std::string& text) {
 // "kvn: FILE: text", with what bdf2kvn names as the remedy.
 int Refused(const Arguments& args, const kelvane::Diagnostic& error) {
   std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
-            << kelvane::EscapeControlBytes(kelvane::WithRemedyWords(error, kelvane::RemedyText(error.remedy))) << '\n';
+            << kelvane::EscapeControlBytes(
+                   kelvane::WithRemedyWords(error, kelvane::RemedyText(error.remedy)))
+            << '\n';
   return kExitRefused;
 }
 
@@ -283,11 +285,13 @@ int Sheet(const kelvane::LoadedFont& loaded, const Arguments& args) {
 int CArray(const kelvane::LoadedFont& loaded, const Arguments& args) {
   const auto files = kelvane::CArrayFiles(loaded, args.cArray, args.output);
   if (!files) return UsageError(files.error().text);
+  std::vector<kelvane::FileToWrite> outputs;
   for (const kelvane::CArrayFile& file : *files) {
-    const std::vector<std::uint8_t> bytes(file.text.begin(), file.text.end());
-    if (const auto written = kelvane::WriteFile(file.path, bytes, {args.file}); !written) {
-      return Refused(args, written.error());
-    }
+    outputs.push_back(
+        {file.path, {reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size()}});
+  }
+  if (const auto written = kelvane::WriteFiles(outputs, {args.file}); !written) {
+    return Refused(args, written.error());
   }
   if (!loaded.converted && loaded.fileSize > loaded.DataSize()) {
     std::cerr << "kvn: " << kelvane::EscapeControlBytes(args.file) << ": "
@@ -388,10 +392,11 @@ int Run(int argc, char** argv, int& failure) {
   commands.diff->add_option("NEW", args.newFile, "The font after, read as OLD is")
       ->required()
       ->type_name("");
-  commands.diff->add_option("--png", args.output,
-                            "Draw each glyph that draws differently into this PNG image: a row "
-                            "each, OLD's, NEW's, and both over each other (red: ink only in OLD, "
-                            "green: only in NEW, black: in both)")
+  commands.diff
+      ->add_option("--png", args.output,
+                   "Draw each glyph that draws differently into this PNG image: a row "
+                   "each, OLD's, NEW's, and both over each other (red: ink only in OLD, "
+                   "green: only in NEW, black: in both)")
       ->type_name("FILE");
   commands.diff->add_flag("--brief", args.brief, "Print only the summary");
   AddConversionOptions(*commands.diff, args, false);

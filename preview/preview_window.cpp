@@ -296,8 +296,8 @@ void PreviewWindow::LoadSubset() {
 void PreviewWindow::SaveKvn() {
   const QString suggested =
       QFile::decodeName(OutputPathFor(QFile::encodeName(document_.path()).toStdString()).c_str());
-  const QString path =
-      dialogs_.saveName(this, QStringLiteral("Save KVN Font"), suggested, QLatin1String(kKvnFilter));
+  const QString path = dialogs_.saveName(this, QStringLiteral("Save KVN Font"), suggested,
+                                         QLatin1String(kKvnFilter));
   if (path.isEmpty()) return;
   document_.SaveKvn(path);
 }
@@ -316,8 +316,8 @@ void PreviewWindow::SaveSamplePng() {
 void PreviewWindow::SavePng(const QString& caption, const QString& suffix,
                             std::function<Result<GrayImage>(const OpenedFont&)> draw) {
   if (!document_.font()) return;
-  const QString path =
-      dialogs_.saveName(this, caption, BaseName(document_.path()) + suffix, QLatin1String(kPngFilter));
+  const QString path = dialogs_.saveName(this, caption, BaseName(document_.path()) + suffix,
+                                         QLatin1String(kPngFilter));
   if (path.isEmpty()) return;
   document_.SavePng(path, std::move(draw));
 }

@@ -17,17 +17,34 @@ Result<std::string> ReadTextFile(const std::string& path, InputPolicy policy, st
 
 Status WriteFile(const std::string& path, std::span<const std::uint8_t> bytes,
                  const std::vector<std::string>& inputs) {
+  const FileToWrite file{path, bytes};
+  return WriteFiles({&file, 1}, inputs);
+}
+
+Status WriteFiles(std::span<const FileToWrite> files, const std::vector<std::string>& inputs) {
   const auto identities = IdentitiesOf(inputs);
-  auto replacement = path == kStandardStream ? platform::FileReplacement::ToStandardOutput()
-                                             : platform::FileReplacement::Begin(path, identities);
-  Status done = replacement ? replacement->Write(bytes) : Status(replacement.error());
-  if (done) done = replacement->Commit();
-  if (done) return done;
-  const std::string& reason = done.error().text;
-  const std::string shown = path == kStandardStream ? "standard output" : path;
-  return Diagnostic{
-      path, 0,
-      reason == platform::kReplacesInput ? OutputIsInput(shown) : CannotWriteFile(shown, reason)};
+  const auto refusal = [](const std::string& path, const std::string& reason) {
+    const std::string shown = path == kStandardStream ? "standard output" : path;
+    return Diagnostic{
+        path, 0,
+        reason == platform::kReplacesInput ? OutputIsInput(shown) : CannotWriteFile(shown, reason)};
+  };
+  std::vector<platform::FileReplacement> replacements;
+  for (const FileToWrite& file : files) {
+    auto replacement = file.path == kStandardStream
+                           ? platform::FileReplacement::ToStandardOutput()
+                           : platform::FileReplacement::Begin(file.path, identities);
+    if (!replacement) return refusal(file.path, replacement.error().text);
+    if (auto written = replacement->Write(file.bytes); !written) {
+      return refusal(file.path, written.error().text);
+    }
+    replacements.push_back(std::move(*replacement));
+  }
+  for (std::size_t i = 0; i < replacements.size(); ++i) {
+    if (auto done = replacements[i].Commit(); !done)
+      return refusal(files[i].path, done.error().text);
+  }
+  return Ok();
 }
 
 }  // namespace kelvane

@@ -430,6 +430,9 @@ TEST(Kvn, RefusesAndReportsAsEachCaseNeeds) {
       // The sheet's image takes 198 bytes: no half-written file stays.
       {{"sheet", "small.kvn", "-o", "s.png"}, 1,
        "kvn: small.kvn: Cannot write file! [s.png] (File too large)\n", 120},
+      // The header is not left without its source.
+      {{"c-array", "small.kvn", "--name", "f", "--header", "f.h", "--source", "none/f.c"}, 1,
+       "kvn: small.kvn: Cannot write file! [none/f.c] (No such file or directory)\n"},
       {{"render", "small.kvn", std::string(4000, 'A'), "-o", "s.png", "--scale", "64"}, 1,
        "kvn: small.kvn: the image would be 1280000x256 pixels, more than can be written (at most "
        "1000000 a side and 268435456 in all); try a smaller --scale\n"},

@@ -28,4 +28,15 @@ Result<std::string> ReadTextFile(const std::string& path, InputPolicy policy,
 Status WriteFile(const std::string& path, std::span<const std::uint8_t> bytes,
                  const std::vector<std::string>& inputs = {});
 
+// One of several files written together.
+struct FileToWrite {
+  std::string path;
+  std::span<const std::uint8_t> bytes;
+};
+
+// Replaces several files as WriteFile replaces one, each written in full
+// before any is put in place: a refusal or a failed write leaves them all as
+// they were.
+Status WriteFiles(std::span<const FileToWrite> files, const std::vector<std::string>& inputs = {});
+
 }  // namespace kelvane
