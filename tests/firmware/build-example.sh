@@ -5,10 +5,13 @@
 # character added to (a copy of) menu.txt is drawn after a rebuild. The build
 # tree's package (kelvane_DIR=BUILD) builds it too, and so does kvn-reader.pc
 # from the prefix moved elsewhere, with the installed host library.
-# Usage: build-example.sh BUILD EXAMPLES   (EXAMPLES: the examples directory)
+# Usage: build-example.sh BUILD EXAMPLES [LINK_FLAGS]
+#   (EXAMPLES: the examples directory; LINK_FLAGS: what linking BUILD's
+#   installed library needs besides kvn-reader.pc, e.g. its sanitizers)
 set -euo pipefail
 build=$(cd "$1" && pwd)
 examples=$(cd "$2" && pwd)
+link_flags=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,7 +57,7 @@ echo "$flags"
   fail "kvn-reader.pc does not name the moved prefix"
 # shellcheck disable=SC2086  # the flags are words
 cc -std=c99 -Wall -Wextra -Werror -o "$work/menu-pc" "$firmware/main.c" \
-  "$work/menu/kelvane_fonts/menu_font.c" -I"$work/menu/kelvane_fonts" $flags
+  "$work/menu/kelvane_fonts/menu_font.c" -I"$work/menu/kelvane_fonts" $flags $link_flags
 "$work/menu-pc" | diff -u "$examples/firmware/expected.txt" - ||
   fail "the menu is drawn otherwise with the installed library"
 echo "ok"
