@@ -223,8 +223,9 @@ static void check_decoders(const uint8_t* text, size_t length) {
   check(at == length, "a byte a code ends at the end");
 }
 
-/* Where the text's ink may lie: from (x, y), the text's width plus the last
- * cell's overhang (cell_width - 1) wide, cell_height high. */
+/* Where the text's ink may lie: from (x, y), the text's width plus a cell
+ * wide (the last glyphs' cells reach past their advances, which may be 0),
+ * cell_height high. */
 typedef struct text_box {
   int x, y;
   size_t width;
@@ -255,7 +256,7 @@ static void check_drawing(const kvn_font* font, const uint8_t* text, size_t leng
     }
     box.width = kvn_text_width(font, text, length, decoders[d]);
     check(box.width == sum, "kvn_text_width adds up the advances");
-    box.width += font->cell_width - 1u;
+    box.width += font->cell_width;
     box.x = -5 + 7 * d;
     box.y = 3 - 4 * d;
     box.height = font->cell_height;
