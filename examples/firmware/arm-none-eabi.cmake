@@ -5,8 +5,9 @@ set(CMAKE_SYSTEM_NAME Generic)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(CMAKE_C_COMPILER arm-none-eabi-gcc)
 set(CMAKE_C_FLAGS_INIT "-mthumb -mcpu=cortex-m0plus -Os")
-# No board's startup code or linker script: newlib's stubs stand in for the system.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "--specs=nano.specs --specs=nosys.specs")
+# No board's startup code or linker script: newlib's stub system calls
+# (libnosys) stand in for the system.
+set(CMAKE_C_STANDARD_LIBRARIES_INIT "-Wl,--start-group -lc -lnosys -Wl,--end-group")
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
