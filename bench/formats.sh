@@ -25,6 +25,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-${BENCH_RUNS:-7}}
 lv_runs=${LV_RUNS:-3}
 build_dir=${BUILD_DIR:-$root/build-bench}
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 case "$runs" in '' | *[!0-9]* | 0) echo "usage: $0 [RUNS>=1]" >&2; exit 2 ;; esac
 case "$lv_runs" in '' | *[!0-9]* | 0) echo "$0: LV_RUNS must be 1 or more" >&2; exit 2 ;; esac
 
@@ -47,23 +49,11 @@ lv=$("$root/bench/install-lv-font-conv.sh" 2>/dev/null || true)
 lv=${lv:-$root/bench/node_modules_local/node_modules/.bin/lv_font_conv}
 [ -x "$lv" ] || fail "lv_font_conv not installed; run bench/install-lv-font-conv.sh"
 
-# Release build of the commands only (incremental when already built).
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build_dir" --target bdf2kvn kvn >/dev/null
-bdf2kvn=$build_dir/cli/bdf2kvn
-kvn=$build_dir/cli/kvn
+release_build bdf2kvn kvn
 revision=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
 git -C "$root" diff --quiet HEAD 2>/dev/null || revision="$revision with local changes"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-formats.XXXXXX")
-if [ "${BENCH_KEEP:-0}" = 1 ]; then
-  echo "formats bench: keeping $work"
-else
-  trap 'rm -rf "$work"' EXIT
-fi
+scratch_dir formats
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # The commands, by label: what each reads, and the command line.

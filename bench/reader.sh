@@ -15,6 +15,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=${BUILD_DIR:-$root/build-bench}
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 cc=${CC:-gcc}
 cxx=${CXX:-g++}
 jiskan=/usr/share/fonts/X11/misc/jiskan16.pcf.gz
@@ -30,14 +32,7 @@ done
   exit 1
 }
 
-# Release build of the two commands only (incremental when already built).
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build_dir" --target bdf2kvn kvn >/dev/null
-bdf2kvn=$build_dir/cli/bdf2kvn
-kvn=$build_dir/cli/kvn
+release_build bdf2kvn kvn
 
 # The reader in C99 and the benchmark in C++20, both -O2 (rebuilt when a source changes).
 bench=$build_dir/bench/reader_bench
@@ -51,12 +46,7 @@ if [ ! -x "$bench" ] || [ "$root/bench/reader_bench.cpp" -nt "$bench" ] ||
     "$root/bench/reader_bench.cpp" "$build_dir/bench/kvn_reader.o"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-reader.XXXXXX")
-if [ "${BENCH_KEEP:-0}" = 1 ]; then
-  echo "reader bench: keeping $work"
-else
-  trap 'rm -rf "$work"' EXIT
-fi
+scratch_dir reader
 
 files=()
 for glyphs in 8000 16000 32000 65000; do

@@ -14,6 +14,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-${BENCH_RUNS:-11}}
 build_dir=${BUILD_DIR:-$root/build-bench}
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
 cxx=${CXX:-g++}
 case "$runs" in '' | *[!0-9]* | 0) echo "usage: $0 [RUNS>=1]" >&2; exit 2 ;; esac
 
@@ -24,13 +26,7 @@ for tool in bdftopcf /usr/bin/time python3 cmake "$cxx"; do
   }
 done
 
-# Release build of the command only (incremental when already built).
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build_dir" --target bdf2kvn >/dev/null
-bdf2kvn=$build_dir/cli/bdf2kvn
+release_build bdf2kvn
 # The source it was built from, as of the build.
 revision=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)
 git -C "$root" diff --quiet HEAD 2>/dev/null || revision="$revision with local changes"
@@ -42,12 +38,7 @@ if [ ! -x "$floor" ] || [ "$root/bench/read_floor.cpp" -nt "$floor" ]; then
   "$cxx" -std=c++17 -O2 -Wall -Wextra -o "$floor" "$root/bench/read_floor.cpp"
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-bench.XXXXXX")
-if [ "${BENCH_KEEP:-0}" = 1 ]; then
-  echo "bench: keeping $work"
-else
-  trap 'rm -rf "$work"' EXIT
-fi
+scratch_dir bench
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 font=$work/bench.bdf

@@ -10,15 +10,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-11}
 build_dir=${BUILD_DIR:-$root/build-bench}
-if [ ! -f "$build_dir/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DKELVANE_BUILD_UI=OFF -DKELVANE_BUILD_TESTS=OFF >/dev/null
-fi
-cmake --build "$build_dir" --target bdf2kvn >/dev/null
-bdf2kvn=$build_dir/cli/bdf2kvn
+# shellcheck source=bench/common.sh
+. "$root/bench/common.sh"
+release_build bdf2kvn
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/kelvane-unicode.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+scratch_dir unicode
 python3 "$root/bench/gen_font.py" "$work/latin.bdf" --bmp --cell 16 --registry ISO8859-1
 python3 "$root/bench/gen_font.py" "$work/unicode.bdf" --bmp --cell 16
 # 300 characters a menu might use: kana, the most common kanji, digits, letters.
